@@ -1,0 +1,7 @@
+#include "windows/root_state.h"
+
+RootState& TheRootState()
+{
+    static RootState state;
+    return state;
+}

@@ -1,0 +1,84 @@
+#!/bin/sh
+# The Wine test bed of one build tree.
+#   wine-testbed.sh up TESTBED    create the prefix once, start Xvfb when there
+#                                 is no display, start a persistent wineserver
+#   wine-testbed.sh down TESTBED  stop that wineserver and that Xvfb
+# Wine's output never goes to a pipe here: services started by the first
+# wine command inherit it and would keep the caller waiting.
+set -eu
+action=$1
+testbed=$(cd "$2" && pwd)
+export WINEPREFIX="$testbed/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+build=$(dirname "$testbed")
+log="$testbed/testbed.log"
+
+start_display() {
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "$DISPLAY" > "$testbed/display"
+    return
+  fi
+  n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$testbed/xvfb.log" 2>&1 </dev/null &
+  echo $! > "$testbed/xvfb.pid"
+  i=0
+  until [ -e "/tmp/.X11-unix/X$n" ]; do
+    i=$((i + 1))
+    if [ $i -gt 100 ]; then echo "Xvfb did not start" >&2; exit 1; fi
+    sleep 0.1
+  done
+  echo ":$n" > "$testbed/display"
+}
+
+# Drives of every type, each a folder of the test bed, and the build tree as
+# Y: so that the test programs can be started; Z: (all of /) is removed so
+# that drive scans see only these.
+create_prefix() {
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >>"$log" 2>&1 </dev/null
+  wineserver -w
+  for d in "$WINEPREFIX"/dosdevices/*; do
+    case "$d" in */c:) ;; *) rm -f "$d" ;; esac
+  done
+  for kind in floppy network cdrom ramdisk; do mkdir -p "$testbed/drives/$kind"; done
+  ln -s "$testbed/drives/floppy" "$WINEPREFIX/dosdevices/d:"
+  ln -s "$testbed/drives/network" "$WINEPREFIX/dosdevices/f:"
+  ln -s "$testbed/drives/cdrom" "$WINEPREFIX/dosdevices/g:"
+  ln -s "$testbed/drives/ramdisk" "$WINEPREFIX/dosdevices/h:"
+  ln -s "$build" "$WINEPREFIX/dosdevices/y:"
+  printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"c:"="hd"\r\n"d:"="floppy"\r\n"f:"="network"\r\n"g:"="cdrom"\r\n"h:"="ramdisk"\r\n"y:"="hd"\r\n' \
+    > "$WINEPREFIX/drive_c/drives.reg"
+  (cd "$WINEPREFIX/drive_c" && wine regedit /S 'C:\drives.reg' >>"$log" 2>&1 </dev/null)
+  rm -f "$WINEPREFIX/drive_c/drives.reg"
+  wineserver -w
+  touch "$WINEPREFIX/.testbed-ready"
+}
+
+case "$action" in
+up)
+  mkdir -p "$testbed"
+  start_display
+  if [ ! -f "$WINEPREFIX/.testbed-ready" ]; then create_prefix; fi
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  setsid wineserver -p >>"$log" 2>&1 </dev/null &
+  # Warm up with nothing attached to our output.
+  (cd "$WINEPREFIX/drive_c" && DISPLAY=$(cat "$testbed/display") wine cmd /c exit >>"$log" 2>&1 </dev/null)
+  echo "test bed up: prefix $WINEPREFIX, display $(cat "$testbed/display")"
+  ;;
+down)
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -f "$testbed/xvfb.pid" ]; then
+    kill "$(cat "$testbed/xvfb.pid")" 2>/dev/null || true
+    rm -f "$testbed/xvfb.pid" "$testbed/display"
+  fi
+  echo "test bed down"
+  ;;
+*)
+  echo "usage: $0 up|down TESTBED" >&2
+  exit 2
+  ;;
+esac
