@@ -7,6 +7,7 @@ set(TOOLKIT_PORTABLE_SOURCES
   toolkit/utilities/text.cpp
   toolkit/utilities/command_line.cpp
   toolkit/utilities/system_path.cpp
+  toolkit/graphics/picture_format.cpp
 )
 
 set(TOOLKIT_WIN32_SOURCES
