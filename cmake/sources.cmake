@@ -7,6 +7,9 @@ set(TOOLKIT_PORTABLE_SOURCES
   toolkit/utilities/text.cpp
   toolkit/utilities/command_line.cpp
   toolkit/utilities/system_path.cpp
+  toolkit/windows/field_info.cpp
+  toolkit/windows/message_box_style.cpp
+  toolkit/graphics/graphics_state.cpp
   toolkit/graphics/picture_format.cpp
 )
 
@@ -19,4 +22,24 @@ set(TOOLKIT_WIN32_SOURCES
   toolkit/utilities/os_time.cpp
   toolkit/utilities/os_execute.cpp
   toolkit/windows/root_state.cpp
+  toolkit/windows/root_window.cpp
+  toolkit/windows/dialogs.cpp
+  toolkit/windows/events.cpp
+  toolkit/windows/message_box.cpp
+  toolkit/graphics/drawing.cpp
+  toolkit/graphics/pictures.cpp
+)
+
+# The installer: portable routines (script line handling, colours, records)
+# and the Windows ones.
+set(INSTALLER_PORTABLE_SOURCES
+  installer/driver/install_state.cpp
+  installer/script/install_plan.cpp
+  installer/ui/band_colours.cpp
+)
+
+set(INSTALLER_WIN32_SOURCES
+  installer/driver/installer_main.cpp
+  installer/system/file_helpers.cpp
+  installer/ui/background.cpp
 )

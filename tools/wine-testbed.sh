@@ -49,12 +49,56 @@ create_prefix() {
   ln -s "$testbed/drives/cdrom" "$WINEPREFIX/dosdevices/g:"
   ln -s "$testbed/drives/ramdisk" "$WINEPREFIX/dosdevices/h:"
   ln -s "$build" "$WINEPREFIX/dosdevices/y:"
-  printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"c:"="hd"\r\n"d:"="floppy"\r\n"f:"="network"\r\n"g:"="cdrom"\r\n"h:"="ramdisk"\r\n"y:"="hd"\r\n' \
-    > "$WINEPREFIX/drive_c/drives.reg"
+  # The typefaces the program draws with are mapped to their metric twins;
+  # Wine's virtual desktop draws captions and frames as Windows would.
+  cat > "$WINEPREFIX/drive_c/drives.reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Wine\Drives]
+"c:"="hd"
+"d:"="floppy"
+"f:"="network"
+"g:"="cdrom"
+"h:"="ramdisk"
+"y:"="hd"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+"Courier New"="Liberation Mono"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+REG
   (cd "$WINEPREFIX/drive_c" && wine regedit /S 'C:\drives.reg' >>"$log" 2>&1 </dev/null)
   rm -f "$WINEPREFIX/drive_c/drives.reg"
   wineserver -w
+  make_nodrives_prefix
   touch "$WINEPREFIX/.testbed-ready"
+}
+
+# A second prefix for a machine without a fixed or network drive: C: is a
+# floppy, the build tree a CD-ROM, no network drive.
+make_nodrives_prefix() {
+  nodrives="$testbed/prefix-nodrives"
+  rm -rf "$nodrives"
+  cp -a "$WINEPREFIX" "$nodrives"
+  rm -f "$nodrives/dosdevices/f:"
+  cat > "$nodrives/drive_c/nodrives.reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Wine\Drives]
+"c:"="floppy"
+"f:"=-
+"y:"="cdrom"
+REG
+  (cd "$nodrives/drive_c" && WINEPREFIX="$nodrives" wine regedit /S 'C:\nodrives.reg' >>"$log" 2>&1 </dev/null)
+  rm -f "$nodrives/drive_c/nodrives.reg"
+  WINEPREFIX="$nodrives" wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$nodrives" wineserver -w >/dev/null 2>&1 || true
 }
 
 case "$action" in
@@ -71,6 +115,7 @@ up)
   ;;
 down)
   wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$testbed/prefix-nodrives" wineserver -k >/dev/null 2>&1 || true
   if [ -f "$testbed/xvfb.pid" ]; then
     kill "$(cat "$testbed/xvfb.pid")" 2>/dev/null || true
     rm -f "$testbed/xvfb.pid" "$testbed/display"

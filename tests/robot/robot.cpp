@@ -234,6 +234,72 @@ std::vector<std::string> ButtonLabels(HWND dialog)
     return labels;
 }
 
+Pixel ScreenPixel(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+bool SaveScreenshot(const std::string& path)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::string pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+    bytes += pixels;
+    WriteFile(path, bytes);
+    return FileExists(path);
+}
+
+HWND FocusedWindowOf(HWND anyWindowOfThatThread)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfThatThread, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+RECT ScreenRectOf(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT ClientScreenRectOf(HWND window)
+{
+    RECT r{};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 std::string ProgramDirectory()
 {
     char path[MAX_PATH] = {};

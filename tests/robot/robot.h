@@ -83,6 +83,22 @@ bool Press(HWND dialog, int buttonId);
 // Labels of the push buttons of a dialog, in child order.
 std::vector<std::string> ButtonLabels(HWND dialog);
 
+// The screen as a person sees it.
+struct Pixel {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    friend bool operator==(const Pixel&, const Pixel&) = default;
+};
+Pixel ScreenPixel(int x, int y);
+// Saves the whole screen as a 24-bit BMP file.
+bool SaveScreenshot(const std::string& path);
+// The window that has the keyboard focus in the process's GUI thread.
+HWND FocusedWindowOf(HWND anyWindowOfThatThread);
+// A window's rectangle on the screen, and its client area's.
+RECT ScreenRectOf(HWND window);
+RECT ClientScreenRectOf(HWND window);
+
 // Paths of this test program.
 std::string ProgramDirectory();
 

@@ -1,0 +1,7 @@
+#include "driver/install_state.h"
+
+InstallState& TheInstallState()
+{
+    static InstallState state;
+    return state;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The installation state: one record for the whole run, shared by the
+// driver, the script parser, the pages, the install pass, the log and the
+// system steps.
+
+#include <array>
+#include <cstdint>
+
+#include "utilities/fixed_text.h"
+
+// Logical values: -1 true, 0 false; readers test only the lowest bit.
+using Logical = int32_t;
+constexpr Logical kTrue = -1;
+constexpr Logical kFalse = 0;
+constexpr bool IsTrue(Logical value) { return (value & 1) != 0; }
+
+struct InstallState {
+    Logical runOK = kFalse;
+    FixedText<261> sourceDir;
+    int32_t sourceDirLength = 0;
+    FixedText<261> installDir;
+    FixedText<261> subDir;
+    FixedText<1024> targetDir;
+    FixedText<261> bannerPath;
+    FixedText<261> generalTitle;
+    int32_t bytesDone = 0;
+    float progressScale = 0;
+    int32_t copyErrors = 0;
+    int32_t shortcutCount = 0;
+    int32_t variableCount = 0;
+    int32_t associationCount = 0;
+    int32_t addShortcuts = 0;
+    int32_t addVariables = 0;
+    int32_t associateTypes = 0;
+    Logical configPageNeeded = kFalse;
+    int32_t restartAnswer = 0;
+    Logical isWindowsNT = kFalse;
+    Logical isWin32s = kFalse;
+    int32_t installableDriveCount = 0;
+    std::array<FixedText<2>, 26> installableDrives;
+};
+
+InstallState& TheInstallState();

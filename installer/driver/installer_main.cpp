@@ -1,0 +1,130 @@
+// InstallerMain and its two companions.
+#include "driver/installer_main.h"
+
+#include <string>
+
+#include "graphics/graphics.h"
+#include "resource_ids.h"
+#include "script/install_plan.h"
+#include "startup/startup.h"
+#include "system/file_helpers.h"
+#include "ui/background.h"
+#include "utilities/os.h"
+#include "utilities/text.h"
+#include "windows/dialogs.h"
+#include "windows/events.h"
+#include "windows/message_box.h"
+#include "windows/root_window.h"
+
+namespace {
+
+constexpr int32_t kCancelButton = 2;
+
+void ShowProgressDialog()
+{
+    QDlgLoad(IDD_PROGRESS);
+    QDlgTitle("Installing files");
+    QDlgRange(IDC_PROGRESS_BAR, 0, 65535);
+    QDlgProgress(IDC_PROGRESS_BAR, 0);
+    PaintBackground(0);
+    // The dialog lives inside the root window, where positions are on a
+    // 0-9999 scale of its client area: its top goes to a fifth of the screen.
+    const int32_t top = ChildScaleForScreenY(QScreenInfo(2) / 5);
+    QDlgShow(-1, top, kCancelButton, kDialogSemiModal);
+}
+
+void ShowRestartDialog()
+{
+    InstallState& state = TheInstallState();
+    QDlgLoad(IDD_RESTART);
+    PaintBackground(1);
+    QDlgShow(-1, -1, 0, kDialogSemiModal);
+    for (;;) {
+        int32_t type = kEventNone;
+        EventRecord record{};
+        QEventWait(type, record);
+        if (type == kEventRedraw) PaintBackground(1);
+        if (type == kEventButton) {
+            state.restartAnswer = record[1];
+            return;
+        }
+        if (type == kEventNone) return;  // the message loop has ended
+    }
+}
+
+}  // namespace
+
+void FindInstallableDrives(Logical& runOK)
+{
+    InstallState& state = TheInstallState();
+    runOK = kFalse;
+    ResetInstallPlan();
+
+    const int32_t platform = QOsInfo(16);
+    state.isWindowsNT = platform == kPlatformWindowsNT ? kTrue : kFalse;
+    state.isWin32s = platform == kPlatformWin32s ? kTrue : kFalse;
+
+    QOsArgument(0, state.sourceDir);
+    QStrUpper(state.sourceDir);
+    int32_t position = QStrLength(state.sourceDir);
+    while (position > 0 && state.sourceDir[static_cast<std::size_t>(position - 1)] != '\\') --position;
+    state.sourceDirLength = position;
+    FillText(state.sourceDir.span().subspan(static_cast<std::size_t>(position)), "");
+
+    state.installableDriveCount = 0;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const char root[4] = {letter, ':', '\\', '\0'};
+        int32_t installable = 0;
+        IsInstallableDrive(installable, root, 4);
+        if (installable == 1) {
+            state.installableDrives[static_cast<std::size_t>(state.installableDriveCount)].assign(std::string{letter, ':'});
+            ++state.installableDriveCount;
+        }
+    }
+    if (state.installableDriveCount > 0) {
+        runOK = kTrue;
+        return;
+    }
+    QMsgBox(kButtonsOk, kIconStop, 1, "No installable drives found.", "Abort Installation");
+}
+
+void ShowStep(int32_t step, Logical& runOK)
+{
+    runOK = kFalse;
+    switch (step) {
+    case 3: ShowProgressDialog(); break;
+    case 6: ShowRestartDialog(); break;
+    case -3:
+        QDlgSelect(IDD_PROGRESS);
+        QDlgUnload(0);
+        break;
+    default: break;
+    }
+    runOK = kTrue;
+}
+
+void InstallerMain()
+{
+    InstallState& state = TheInstallState();
+    QStartUp(" ");
+
+    RootSettings root;
+    root.flags = kRootMaximised | kRootFixedSize;
+    root.x = -1;
+    root.y = -1;
+    root.width = QScreenInfo(1);
+    root.height = QScreenInfo(2);
+    root.menu = 0;
+    root.title.assign("Installation");
+    QRootOpen(root, 128);
+
+    FindInstallableDrives(state.runOK);
+    if (IsTrue(state.runOK)) {
+        PaintBackground(1);
+        ShowStep(3, state.runOK);
+    }
+    if (IsTrue(state.runOK)) ShowStep(-3, state.runOK);
+
+    if (state.addVariables > 0) ShowStep(6, state.runOK);
+    QRootClose();
+}

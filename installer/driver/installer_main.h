@@ -1,0 +1,13 @@
+#pragma once
+// The run from start to end.
+
+#include <cstdint>
+
+#include "driver/install_state.h"
+
+void InstallerMain();
+// The installer's own directory, the platform and the installable drives.
+void FindInstallableDrives(Logical& runOK);
+// Shows one step of the page sequence: 1, 2, 4, 5 the pages, 3 the progress
+// dialog, 6 the restart dialog, -3 removes the progress dialog.
+void ShowStep(int32_t step, Logical& runOK);

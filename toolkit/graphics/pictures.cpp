@@ -1,0 +1,133 @@
+// Picture files on the drawing surface: recognition from the file's first
+// bytes, and BMP and PCX pictures stretched into the current area.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "errors/errors.h"
+#include "graphics/graphics.h"
+#include "graphics/graphics_state.h"
+#include "graphics/picture_format.h"
+#include "graphics/surface.h"
+#include "utilities/fixed_text.h"
+#include "utilities/os.h"
+#include "utilities/win_handles.h"
+
+namespace {
+
+constexpr DWORD kRecognitionBytes = 512;
+// Larger files cannot hold a picture the decoders accept.
+constexpr int64_t kMaxPictureFileBytes = 256LL * 1024 * 1024;
+
+struct PictureFile {
+    bool exists = false;
+    std::vector<uint8_t> bytes;  // the start, or the whole file
+    int64_t size = 0;
+};
+
+// Reads up to limit bytes. Missing files and blank names are not errors
+// (the type says so); a file that is there but cannot be read is.
+bool ReadPictureFile(std::string_view name, int64_t limit, PictureFile& file)
+{
+    std::string path;
+    if (SignificantLength(name) == 0 || !SystemPath(name, path)) return true;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    file.exists = true;
+    FileHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) {
+        RaiseFileError(1, GetLastError());
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h.get(), &size)) {
+        RaiseFileError(2, GetLastError());
+        return false;
+    }
+    file.size = size.QuadPart;
+    file.bytes.resize(static_cast<std::size_t>(std::min(file.size, limit)));
+    DWORD done = 0;
+    std::size_t at = 0;
+    while (at < file.bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(file.bytes.size() - at, 1u << 24));
+        if (!ReadFile(h.get(), file.bytes.data() + at, chunk, &done, nullptr)) {
+            RaiseFileError(2, GetLastError());
+            return false;
+        }
+        if (done == 0) break;
+        at += done;
+    }
+    file.bytes.resize(at);
+    return true;
+}
+
+PictureInfo Recognise(const PictureFile& file)
+{
+    if (!file.exists) return {kPictureMissing};
+    return RecognisePicture(file.bytes, static_cast<uint64_t>(file.size));
+}
+
+void DrawPicture(const DecodedPicture& picture)
+{
+    HDC dc;
+    int32_t width, height;
+    if (!DrawingSurface(dc, width, height)) return;
+    const PixelRect area = AreaPixels(TheGraphicsState(), width, height);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0, picture.width,
+                  picture.height, picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    ShowSurface(area);
+}
+
+}  // namespace
+
+void QGrImageType(std::string_view fileName, std::span<int32_t> info, int32_t count)
+{
+    PictureFile file;
+    PictureInfo recognised{kPictureUnknown};
+    if (ReadPictureFile(fileName, kRecognitionBytes, file)) recognised = Recognise(file);
+    const int32_t values[] = {recognised.type, recognised.width, recognised.height, recognised.colours,
+                              recognised.compressed};
+    const std::size_t wanted = std::min<std::size_t>({static_cast<std::size_t>(std::max(count, 1)), info.size(), 5});
+    std::copy_n(values, wanted, info.begin());
+}
+
+void QGrLoadImage(std::string_view fileName, int32_t)
+{
+    PictureFile file;
+    if (!ReadPictureFile(fileName, kMaxPictureFileBytes, file)) return;
+    const PictureInfo recognised = Recognise(file);
+    if (recognised.type == kPictureMissing) {
+        RaiseFileError(1, ERROR_FILE_NOT_FOUND);
+        return;
+    }
+    if (recognised.type != kPictureBmp && recognised.type != kPicturePcx) {
+        RaiseError(27);
+        return;
+    }
+    if (file.size > kMaxPictureFileBytes) {
+        RaiseError(27);
+        return;
+    }
+    DecodedPicture picture;
+    const int32_t code = recognised.type == kPictureBmp ? DecodeBmp(file.bytes, picture) : DecodePcx(file.bytes, picture);
+    if (code == kPictureReadError) {
+        RaiseFileError(2, ERROR_HANDLE_EOF);
+        return;
+    }
+    if (code != 0) {
+        RaiseError(code);
+        return;
+    }
+    DrawPicture(picture);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Toolkit events: Windows messages turned into typed records. Messages are
+// processed only inside QEventWait and QEventPeek (and modal loops).
+
+#include <array>
+#include <cstdint>
+
+// Word 0 the window or dialog number; 1 to 4 values (a button's id; a
+// redraw's client width and height); 5, 6 x and y; 11 the message time.
+using EventRecord = std::array<int32_t, 12>;
+
+enum : int32_t {
+    kEventNone = -1,
+    kEventButton = 3,
+    kEventRedraw = 7,
+    kEventResize = 8,
+};
+
+void QEventWait(int32_t& type, EventRecord& record);
+// As QEventWait without waiting: type -1 and every word -1 when nothing is pending.
+void QEventPeek(int32_t& type, EventRecord& record);
+// Disabled event types are never reported (all are enabled at start).
+void QEventEnable(int32_t type, bool enabled);
