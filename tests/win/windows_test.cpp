@@ -13,6 +13,7 @@
 #include "startup/startup.h"
 #include "windows/dialogs.h"
 #include "windows/events.h"
+#include "graphics/graphics.h"
 #include "windows/message_box.h"
 #include "windows/root_state.h"
 #include "windows/root_window.h"
@@ -401,6 +402,65 @@ TEST_F(Windows, MessageBoxesButtonsDefaultsAndAnswers)
     person.join();
     EXPECT_EQ(seen.owner, restart);
     EXPECT_FALSE(seen.hasIcon);
+}
+
+TEST_F(Windows, ModalDialogReturnsWhenAButtonIsPressed)
+{
+    QDlgLoad(IDD_INITIAL_PAGE);
+    std::thread person([] {
+        HWND page = robot::WaitForWindow(GetCurrentProcessId(), "", "#32770", std::chrono::seconds(10));
+        if (page) robot::Press(page, IDOK);
+    });
+    QDlgShow(-1, -1, IDOK, kDialogModal);
+    person.join();
+    EXPECT_EQ(QErrorInfo(1), 0);
+    EXPECT_EQ(QStateInfo(1), IDOK);
+    EXPECT_TRUE(IsWindowEnabled(Root()));  // the owner is enabled again
+    EXPECT_EQ(QStateInfo(3), IDD_INITIAL_PAGE);  // still loaded, now hidden
+}
+
+TEST_F(Windows, MessageBoxThatCannotAppear)
+{
+    // Its owner is gone behind the toolkit's back: Windows refuses the box.
+    DestroyWindow(Root());
+    QMsgBox(0, 1, 1, "Nobody sees this", "Lost");
+    EXPECT_EQ(QStateInfo(4), -1);
+    EXPECT_EQ(QErrorInfo(1), 1004);
+    QRootClose();
+}
+
+TEST_F(Windows, PictureTypesFromTheFile)
+{
+    robot::ScratchDirectory dir("image-type");
+    std::string bmp = "BM" + std::string(12, '\0');
+    std::string header(40, '\0');
+    header[0] = 40;
+    header[4] = static_cast<char>(320 & 0xFF);
+    header[5] = static_cast<char>(320 >> 8);
+    header[8] = static_cast<char>(200);
+    header[14] = 8;
+    robot::WriteFile(dir / "pic.bmp", bmp + header);
+    robot::WriteFile(dir / "tiny.bin", "BM");
+    robot::WriteFile(dir / "page.ps", "%!PS-Adobe\n");
+    struct Case {
+        std::string name;
+        int32_t count;
+        std::vector<int32_t> info;
+    } cases[] = {
+        {dir / "pic.bmp", 3, {1, 320, 200, -9, -9}},
+        {dir / "pic.bmp", 5, {1, 320, 200, 256, 0}},
+        {dir / "pic.bmp", 0, {1, -9, -9, -9, -9}},  // below 1 counts as 1
+        {dir / "tiny.bin", 5, {0, 0, 0, 0, 0}},
+        {dir / "page.ps", 1, {10, -9, -9, -9, -9}},
+        {dir / "missing.bmp", 2, {-1, 0}},
+        {"   ", 1, {-1, -9, -9, -9, -9}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int32_t> info(5, -9);
+        QGrImageType(c.name, info, c.count);
+        info.resize(c.info.size());
+        EXPECT_EQ(info, c.info) << c.name << " count " << c.count;
+    }
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ void QMsgBox(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_v
     // The owner (a semi-modal dialog, else the root window) is disabled while the box is up.
     int answer = MessageBoxA(MessageBoxOwner(), text.c_str(), title.c_str(),
                              MessageBoxStyle(buttons, icon, defaultButton) | MB_SETFOREGROUND);
-    const int32_t result = answer == 0 ? -1 : MessageBoxAnswer(answer);
+    // Anything but one of the box's buttons means it did not appear.
+    const int32_t result = MessageBoxAnswer(answer);
     SetStateWord(4, result);
-    if (answer == 0) RaiseError(1004);
+    if (result == -1) RaiseError(1004);
 }
