@@ -9,6 +9,11 @@
 #include "driver/install_state.h"
 #include "driver/installer_main.h"
 #include "errors/errors.h"
+#include "graphics/graphics_state.h"
+#include "script/install_plan.h"
+#include "startup/config.h"
+#include "ui/background.h"
+#include "windows/root_state.h"
 #include "resource_ids.h"
 #include "robot.h"
 #include "startup/startup.h"
@@ -84,6 +89,36 @@ TEST(Steps, ProgressDialogComesAndGoesOtherStepsShowNothing)
     EXPECT_EQ(QStateInfo(3), 0);
     QDlgSelect(IDD_PROGRESS);
     EXPECT_EQ(QErrorInfo(1), 1008);  // unloaded
+    QRootClose();
+}
+
+TEST(Background, FewerThan16ColoursPaintThePlainStartColour)
+{
+    QStartUp(" ");
+    RootSettings root;
+    root.flags = kRootMaximised | kRootFixedSize;
+    root.title.assign("Installation");
+    QRootOpen(root, 128);
+    ResetInstallPlan();
+    GeneralSettings& general = TheInstallPlan().general;
+    general.backgroundStyle = 3;
+    general.startFillColour = {10, 20, 30};
+    general.titleColour = {1, 2, 3};
+
+    ToolkitConfig& config = TheConfig();
+    const int32_t graduated = config.graduatedColours;
+    config.graduatedColours = 8;  // as on a 16-colour display
+    PaintBackground(1);
+    config.graduatedColours = graduated;
+
+    EXPECT_EQ(general.backgroundStyle, 0);  // and it stays so
+    const RootState& state = TheRootState();
+    for (auto [x, y] : {std::pair{0, 0}, {state.surfaceWidth - 1, state.surfaceHeight - 1}, {500, 600}})
+        EXPECT_EQ(GetPixel(state.surfaceDC, x, y), RGB(10, 20, 30)) << x << ',' << y;
+    EXPECT_EQ(TheGraphicsState().colours[129], (RGBColour{1, 2, 3}));  // the title colour's number
+
+    PaintBackground(0);
+    EXPECT_EQ(general.backgroundStyle, 0);
     QRootClose();
 }
 
