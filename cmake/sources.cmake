@@ -35,6 +35,9 @@ set(TOOLKIT_WIN32_SOURCES
 set(INSTALLER_PORTABLE_SOURCES
   installer/driver/install_state.cpp
   installer/script/install_plan.cpp
+  installer/script/script_lines.cpp
+  installer/script/script_reader.cpp
+  installer/script/script_parser_core.cpp
   installer/ui/band_colours.cpp
 )
 

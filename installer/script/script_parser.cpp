@@ -1,0 +1,46 @@
+// The script parser on Windows: the toolkit's file operations and message
+// boxes behind ParseScript.
+#include <cstdio>
+#include <string>
+
+#include "script/script_parser_core.h"
+#include "utilities/files.h"
+#include "utilities/fixed_text.h"
+#include "windows/message_box.h"
+
+namespace {
+
+struct ToolkitScriptServices final : ScriptServices {
+    bool SourceFileSize(std::string_view path, int32_t& size) override
+    {
+        int32_t handle = -1;
+        QFileOpen(path, kFileRead, handle);
+        if (handle == -1) return false;
+        size = 0;
+        QFileSeek(handle, size, kSeekEnd);
+        QFileClose(handle);
+        return true;
+    }
+
+    void ShowStopMessage(std::string_view text, std::string_view caption) override
+    {
+        QMsgBox(kButtonsOk, kIconStop, 1, text, caption);
+    }
+};
+
+}  // namespace
+
+void ScriptParser(std::string_view path, Logical& status)
+{
+    status = kFalse;
+    ToolkitScriptServices services;
+    const std::string name(TrimmedText(path));
+    std::FILE* script = std::fopen(name.c_str(), "rb");
+    if (script == nullptr) {
+        services.ShowStopMessage("install script not found", "Abort");
+        return;
+    }
+    const bool complete = ParseScript(script, services);
+    std::fclose(script);
+    if (complete) status = kTrue;
+}
