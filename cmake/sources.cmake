@@ -26,6 +26,7 @@ set(TOOLKIT_WIN32_SOURCES
   toolkit/windows/dialogs.cpp
   toolkit/windows/events.cpp
   toolkit/windows/message_box.cpp
+  toolkit/windows/directory_browser.cpp
   toolkit/graphics/drawing.cpp
   toolkit/graphics/pictures.cpp
 )

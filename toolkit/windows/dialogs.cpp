@@ -7,6 +7,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "errors/errors.h"
 #include "utilities/fixed_text.h"
@@ -460,6 +461,14 @@ HWND MessageBoxOwner()
     DialogState& d = Dialogs();
     return d.boxOwner ? d.boxOwner : TheRootState().window;
 }
+
+HWND CurrentDialogWindow()
+{
+    DialogEntry* entry = Current();
+    return entry ? entry->window : nullptr;
+}
+
+HWND ReplaceMessageBoxOwner(HWND owner) { return std::exchange(Dialogs().boxOwner, owner); }
 
 bool HandleDialogMessage(MSG& message)
 {
