@@ -40,10 +40,15 @@ set(INSTALLER_PORTABLE_SOURCES
   installer/script/script_reader.cpp
   installer/script/script_parser_core.cpp
   installer/ui/band_colours.cpp
+  installer/ui/directory_rules.cpp
+  installer/pages/picture_placement.cpp
 )
 
 set(INSTALLER_WIN32_SOURCES
   installer/driver/installer_main.cpp
+  installer/script/script_parser.cpp
   installer/system/file_helpers.cpp
   installer/ui/background.cpp
+  installer/ui/directory_page.cpp
+  installer/pages/pages.cpp
 )

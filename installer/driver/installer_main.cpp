@@ -4,11 +4,14 @@
 #include <string>
 
 #include "graphics/graphics.h"
+#include "pages/pages.h"
 #include "resource_ids.h"
 #include "script/install_plan.h"
+#include "script/script_parser_core.h"
 #include "startup/startup.h"
 #include "system/file_helpers.h"
 #include "ui/background.h"
+#include "ui/directory_page.h"
 #include "utilities/os.h"
 #include "utilities/text.h"
 #include "windows/dialogs.h"
@@ -91,7 +94,12 @@ void FindInstallableDrives(Logical& runOK)
 void ShowStep(int32_t step, Logical& runOK)
 {
     runOK = kFalse;
+    Logical pageOK = kFalse;
     switch (step) {
+    case 1: ShowInitialPage(pageOK); break;
+    case 2: ChooseInstallDirectory(1, pageOK); break;
+    case 4: ShowFinishPage(pageOK); break;
+    case 5: ShowSystemPage(pageOK); break;
     case 3: ShowProgressDialog(); break;
     case 6: ShowRestartDialog(); break;
     case -3:
@@ -99,6 +107,13 @@ void ShowStep(int32_t step, Logical& runOK)
         QDlgUnload(0);
         break;
     default: break;
+    }
+    if (step == 1 || step == 2 || step == 4 || step == 5) {
+        if (!IsTrue(pageOK)) {
+            PaintBackground(1);
+            QMsgBox(kButtonsOk, kIconStop, 1, "Installation Aborted", "Installation Aborted");
+            return;
+        }
     }
     runOK = kTrue;
 }
@@ -117,13 +132,25 @@ void InstallerMain()
     root.menu = 0;
     root.title.assign("Installation");
     QRootOpen(root, 128);
+    PaintBackground(1);
 
     FindInstallableDrives(state.runOK);
     if (IsTrue(state.runOK)) {
-        PaintBackground(1);
-        ShowStep(3, state.runOK);
+        const std::string script =
+            std::string(state.sourceDir.view().substr(0, static_cast<std::size_t>(state.sourceDirLength))) + "INSTALL.LST";
+        ScriptParser(script, state.runOK);
     }
-    if (IsTrue(state.runOK)) ShowStep(-3, state.runOK);
+    if (IsTrue(state.runOK)) {
+        QRootTitle(state.generalTitle);
+        state.subDir.clear();
+        ShowStep(1, state.runOK);
+    }
+    if (IsTrue(state.runOK)) ShowStep(2, state.runOK);
+    if (IsTrue(state.runOK)) ShowStep(3, state.runOK);
+    if (IsTrue(state.runOK)) {
+        ShowStep(-3, state.runOK);
+        ShowStep(4, state.runOK);  // the run ends the same way whatever the finish page returns
+    }
 
     if (state.addVariables > 0) ShowStep(6, state.runOK);
     QRootClose();

@@ -39,6 +39,57 @@ Started StartProbe(const std::string& arguments, const std::string& name)
     return started;
 }
 
+Medium::Medium(const std::string& name) : path_("G:\\" + name)
+{
+    robot::RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+    CopyFileA(BuildProgram("setup.exe").c_str(), (path_ + "\\SETUP.EXE").c_str(), FALSE);
+}
+
+Medium::~Medium() { robot::RemoveTree(path_); }
+
+std::string Medium::SourcePath(const std::string& file) const
+{
+    std::string directory = path_;
+    for (char& c : directory) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return directory + "\\" + file;
+}
+
+void Medium::Write(const std::string& file, const std::string& bytes) const { robot::WriteFile(path_ + "\\" + file, bytes); }
+
+void Medium::WriteScript(const std::vector<std::string>& lines) const
+{
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    Write("INSTALL.LST", text);
+}
+
+robot::Process Medium::Start(const std::string& workingDirectory) const
+{
+    robot::StartOptions options;
+    options.workingDirectory = workingDirectory;
+    return robot::Process::Start('"' + path_ + "\\SETUP.EXE\"", options);
+}
+
+bool PressAndWaitGone(HWND dialog, int buttonId)
+{
+    if (!robot::Press(dialog, buttonId)) return false;
+    return robot::WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+HWND WaitForDialog(const robot::Process& process, const std::string& caption)
+{
+    return robot::WaitForWindow(process.id(), caption, "#32770");
+}
+
+int CountMessageBoxes(const robot::Process& process)
+{
+    int boxes = 0;
+    for (HWND w : robot::TopWindows(process.id()))
+        if (IsWindowVisible(w) && robot::ClassName(w) == "#32770" && GetDlgItem(w, 0xFFFF)) ++boxes;
+    return boxes;
+}
+
 void KeepScreenshot(const std::string& name)
 {
     CreateDirectoryA("shots", nullptr);

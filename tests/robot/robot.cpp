@@ -230,7 +230,9 @@ std::vector<std::string> ButtonLabels(HWND dialog)
 {
     std::vector<std::string> labels;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (ClassName(c) == "Button") labels.push_back(WindowText(c));
+        if (ClassName(c) == "Button" && ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON ||
+                                         (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON))
+            labels.push_back(WindowText(c));
     return labels;
 }
 

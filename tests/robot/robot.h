@@ -80,7 +80,8 @@ struct MessageBoxSeen {
 MessageBoxSeen WaitForMessageBox(DWORD processId, Duration timeout = kPatience);
 // Presses a button of a dialog, as a click would.
 bool Press(HWND dialog, int buttonId);
-// Labels of the push buttons of a dialog, in child order.
+// Labels of the push buttons of a dialog, in child order (group boxes and
+// check boxes are buttons too, but not these).
 std::vector<std::string> ButtonLabels(HWND dialog);
 
 // The screen as a person sees it.

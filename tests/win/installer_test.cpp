@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
+#include <thread>
 
 #include "driver/install_state.h"
 #include "driver/installer_main.h"
 #include "errors/errors.h"
 #include "graphics/graphics_state.h"
+#include "pages/pages.h"
 #include "script/install_plan.h"
 #include "startup/config.h"
 #include "ui/background.h"
@@ -119,6 +122,63 @@ TEST(Background, FewerThan16ColoursPaintThePlainStartColour)
 
     PaintBackground(0);
     EXPECT_EQ(general.backgroundStyle, 0);
+    QRootClose();
+}
+
+// The system configuration page, answered from a second thread as a person would.
+TEST(SystemPage, BoxesFollowWhatThePassCollected)
+{
+    QStartUp(" ");
+    RootSettings root;
+    root.flags = kRootMaximised | kRootFixedSize;
+    root.title.assign("Installation");
+    QRootOpen(root, 128);
+    ResetInstallPlan();
+    TheInstallPlan().pages[5].title.assign("System Configuration");
+    TheInstallPlan().pages[5].message.assign("Select the changes to make to your system.");
+
+    struct Case {
+        int32_t shortcuts, variables, associations;
+        std::vector<int> untick;                // boxes the person clears before OK
+        std::array<bool, 3> checked, enabled;   // as the page opens: 2006, 2012, 2013
+        std::array<int32_t, 3> flags;           // addShortcuts, addVariables, associateTypes
+    } cases[] = {
+        {2, 0, 0, {}, {true, false, false}, {true, false, false}, {1, 0, 0}},
+        {2, 0, 0, {IDC_ADD_SHORTCUTS}, {true, false, false}, {true, false, false}, {0, 0, 0}},
+        {1, 3, 1, {IDC_ADD_VARIABLES}, {true, true, true}, {true, true, true}, {1, 0, 1}},
+        {0, 0, 4, {}, {false, false, true}, {false, false, true}, {0, 0, 1}},
+    };
+    const int boxes[3] = {IDC_ADD_SHORTCUTS, IDC_ADD_VARIABLES, IDC_ASSOCIATE_TYPES};
+    for (const Case& c : cases) {
+        InstallState& state = TheInstallState();
+        state = InstallState{};
+        state.shortcutCount = c.shortcuts;
+        state.variableCount = c.variables;
+        state.associationCount = c.associations;
+        std::array<bool, 3> checked{}, enabled{};
+        std::thread person([&] {
+            HWND page = robot::WaitForWindow(GetCurrentProcessId(), "System Configuration", "#32770",
+                                             std::chrono::seconds(10));
+            if (!page) return;
+            for (int i = 0; i < 3; ++i) {
+                HWND box = GetDlgItem(page, boxes[i]);
+                checked[static_cast<std::size_t>(i)] = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                enabled[static_cast<std::size_t>(i)] = IsWindowEnabled(box) != 0;
+            }
+            for (int id : c.untick) PostMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+            robot::Press(page, IDOK);
+        });
+        Logical status = kFalse;
+        ShowSystemPage(status);
+        person.join();
+        EXPECT_EQ(status, kTrue);
+        EXPECT_EQ(checked, c.checked) << c.shortcuts << c.variables << c.associations;
+        EXPECT_EQ(enabled, c.enabled) << c.shortcuts << c.variables << c.associations;
+        EXPECT_EQ((std::array<int32_t, 3>{state.addShortcuts, state.addVariables, state.associateTypes}), c.flags)
+            << c.shortcuts << c.variables << c.associations;
+        EXPECT_EQ(QStateInfo(3), IDD_SYSTEM_PAGE);  // it stays until the finish page is up
+        QDlgUnload(0);
+    }
     QRootClose();
 }
 

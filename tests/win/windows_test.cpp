@@ -404,6 +404,37 @@ TEST_F(Windows, MessageBoxesButtonsDefaultsAndAnswers)
     EXPECT_FALSE(seen.hasIcon);
 }
 
+TEST_F(Windows, TheLatestSemiModalDialogOwnsTheBoxes)
+{
+    // Pages overlap: the next page is up before the previous one goes.
+    QDlgLoad(IDD_INITIAL_PAGE);
+    QDlgShow(-1, -1, 0, kDialogSemiModal);
+    QDlgLoad(IDD_DIRECTORY_PAGE);
+    QDlgShow(-1, -1, 0, kDialogSemiModal);
+    HWND directory = nullptr;
+    for (HWND w : robot::TopWindows(GetCurrentProcessId()))
+        if (GetDlgItem(w, IDC_BROWSE)) directory = w;
+    ASSERT_NE(directory, nullptr);
+    QDlgSelect(IDD_INITIAL_PAGE);
+    QDlgUnload(0);
+    QDlgSelect(IDD_DIRECTORY_PAGE);
+    EXPECT_FALSE(IsWindowEnabled(Root()));
+
+    BoxSeen seen;
+    std::thread person = AnswerBox(seen, "OK");
+    QMsgBox(0, 1, 1, "Owned by the directory page", "Owner");
+    person.join();
+    EXPECT_EQ(seen.owner, directory);
+
+    QDlgUnload(0);
+    EXPECT_TRUE(IsWindowEnabled(Root()));
+    std::thread again = AnswerBox(seen, "OK");
+    QMsgBox(0, 1, 1, "Owned by the root window", "Owner");
+    again.join();
+    EXPECT_EQ(seen.owner, Root());
+    EXPECT_EQ(QStateInfo(4), 1);
+}
+
 TEST_F(Windows, ModalDialogReturnsWhenAButtonIsPressed)
 {
     QDlgLoad(IDD_INITIAL_PAGE);

@@ -35,7 +35,7 @@ struct DialogEntry {
     int32_t mode = 0;
     int32_t focusId = 0;
     HWND owner = nullptr;
-    HWND previousBoxOwner = nullptr;
+    uint64_t shownOrder = 0;  // when it was shown semi-modal: the latest owns message boxes
     std::map<int, FieldColours> colours;
 };
 
@@ -44,7 +44,8 @@ struct DialogState {
     int count = 0;
     int current = -1;
     int semiModalCount = 0;
-    HWND boxOwner = nullptr;  // null: the root window
+    uint64_t shownCount = 0;
+    HWND boxOwner = nullptr;  // set while a modal window asks its own questions; null: the usual rule
     std::array<int32_t, 6> stateWords{};
 };
 
@@ -243,7 +244,6 @@ void EndSemiModal(DialogEntry& entry)
     DialogState& d = Dialogs();
     if (entry.mode != kDialogSemiModal || !entry.shown) return;
     d.semiModalCount = std::max(0, d.semiModalCount - 1);
-    d.boxOwner = entry.previousBoxOwner;
     if (d.semiModalCount == 0 && TheRootState().window) EnableWindow(TheRootState().window, TRUE);
 }
 
@@ -447,8 +447,7 @@ void QDlgShow(int32_t x, int32_t y, int32_t focusId, int32_t mode)
     entry->shown = true;
     if (mode == kDialogSemiModal) {
         ++d.semiModalCount;
-        entry->previousBoxOwner = d.boxOwner;
-        d.boxOwner = entry->window;
+        entry->shownOrder = ++d.shownCount;
         if (TheRootState().window) EnableWindow(TheRootState().window, FALSE);
     }
     FocusField(*entry, focusId);
@@ -459,7 +458,17 @@ void QDlgShow(int32_t x, int32_t y, int32_t focusId, int32_t mode)
 HWND MessageBoxOwner()
 {
     DialogState& d = Dialogs();
-    return d.boxOwner ? d.boxOwner : TheRootState().window;
+    if (d.boxOwner) return d.boxOwner;
+    // The semi-modal dialog shown last among those still up: pages may go
+    // in another order than they came (the next page is up before the last
+    // one is removed).
+    const DialogEntry* owner = nullptr;
+    for (int i = 0; i < d.count; ++i) {
+        const DialogEntry& entry = d.table[static_cast<std::size_t>(i)];
+        if (entry.shown && entry.mode == kDialogSemiModal && (!owner || entry.shownOrder > owner->shownOrder))
+            owner = &entry;
+    }
+    return owner ? owner->window : TheRootState().window;
 }
 
 HWND CurrentDialogWindow()

@@ -85,6 +85,18 @@ void ClearPendingEvents()
     for (Slot& s : Events().slots) s = Slot{};
 }
 
+bool RedrawPending(int slot)
+{
+    if (slot < 0 || slot >= kEventSlots) return false;
+    const Slot& s = Events().slots[static_cast<std::size_t>(slot)];
+    return s.pending && IsRedraw(s.type);
+}
+
+void DropRedraw(int slot)
+{
+    if (RedrawPending(slot)) Events().slots[static_cast<std::size_t>(slot)] = Slot{};
+}
+
 bool AnyEventPending()
 {
     for (const Slot& s : Events().slots)

@@ -14,6 +14,9 @@ constexpr int kDialogSlot = 1;
 // already has one pending merges with it.
 void ProduceEvent(int slot, int32_t type, const EventRecord& record);
 void ClearPendingEvents();
+// Whether a window's slot holds a redraw or resize, and dropping it.
+bool RedrawPending(int slot);
+void DropRedraw(int slot);
 bool AnyEventPending();
 // Runs one message through the dialogs (keyboard navigation) or dispatches it.
 void DispatchToolkitMessage(MSG& message);

@@ -5,16 +5,27 @@
 #include "errors/errors.h"
 #include "utilities/fixed_text.h"
 #include "windows/dialogs_internal.h"
+#include "windows/events_internal.h"
 #include "windows/message_box.h"
+#include "windows/root_state.h"
 
 void QMsgBox(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_view message, std::string_view caption)
 {
     std::string text(TrimmedText(message.substr(0, 4096)));
     std::string title(TrimmedText(caption));
     SetStateWord(2, 0);
+    const bool redrawBefore = RedrawPending(kRootSlot);
     // The owner (a semi-modal dialog, else the root window) is disabled while the box is up.
     int answer = MessageBoxA(MessageBoxOwner(), text.c_str(), title.c_str(),
                              MessageBoxStyle(buttons, icon, defaultButton) | MB_SETFOREGROUND);
+    // What the box covered comes back from the root window's backing store
+    // at once. Its redraw is no news to the program: a program that answers
+    // redraws with a box (a missing picture) would otherwise get the box
+    // again, endlessly.
+    if (HWND root = TheRootState().window) {
+        RedrawWindow(root, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (!redrawBefore) DropRedraw(kRootSlot);
+    }
     // Anything but one of the box's buttons means it did not appear.
     const int32_t result = MessageBoxAnswer(answer);
     SetStateWord(4, result);
