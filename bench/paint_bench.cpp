@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/installer_main.h"
 #include "errors/errors.h"
 #include "graphics/graphics.h"
 #include "script/install_plan.h"
@@ -109,13 +110,7 @@ void WriteFileBytes(const char* path, const std::string& bytes)
 int main(int argc, char** argv)
 {
     const int repeats = argc > 1 ? std::atoi(argv[1]) : 20;
-    QStartUp(" ");
-    RootSettings root;
-    root.flags = kRootMaximised | kRootFixedSize;
-    root.width = QScreenInfo(1);
-    root.height = QScreenInfo(2);
-    root.title.assign("Installation");
-    QRootOpen(root, 128);
+    OpenInstallerRootWindow();
     ResetInstallPlan();
     TheInstallPlan().general.message.assign("Welcome to the Demo Product\r\nIt will be installed on your computer");
 

@@ -118,11 +118,9 @@ void ShowStep(int32_t step, Logical& runOK)
     runOK = kTrue;
 }
 
-void InstallerMain()
+void OpenInstallerRootWindow()
 {
-    InstallState& state = TheInstallState();
     QStartUp(" ");
-
     RootSettings root;
     root.flags = kRootMaximised | kRootFixedSize;
     root.x = -1;
@@ -132,6 +130,12 @@ void InstallerMain()
     root.menu = 0;
     root.title.assign("Installation");
     QRootOpen(root, 128);
+}
+
+void InstallerMain()
+{
+    InstallState& state = TheInstallState();
+    OpenInstallerRootWindow();
     PaintBackground(1);
 
     FindInstallableDrives(state.runOK);

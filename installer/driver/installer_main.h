@@ -6,6 +6,9 @@
 #include "driver/install_state.h"
 
 void InstallerMain();
+// Starts the toolkit and opens the full-screen root window captioned
+// "Installation", as the run does first.
+void OpenInstallerRootWindow();
 // The installer's own directory, the platform and the installable drives.
 void FindInstallableDrives(Logical& runOK);
 // Shows one step of the page sequence: 1, 2, 4, 5 the pages, 3 the progress

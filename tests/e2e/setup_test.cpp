@@ -47,17 +47,4 @@ TEST(NoDrives, TheMachineIsToldAndNothingElseHappens)
     robot::RemoveTree(medium);
 }
 
-TEST(Setup, RunsThroughWithInstallableDrives)
-{
-    const std::string medium = LayOutMedium("plain");
-    robot::StartOptions options;
-    options.workingDirectory = "C:\\";
-    robot::Process setup = robot::Process::Start('"' + medium + "\\SETUP.EXE\"", options);
-    ASSERT_TRUE(setup.started());
-    DWORD code = 1;
-    ASSERT_TRUE(setup.WaitForExit(robot::kPatience, &code));
-    EXPECT_EQ(code, 0u);
-    robot::RemoveTree(medium);
-}
-
 }  // namespace

@@ -68,13 +68,7 @@ TEST(InstallableDrives, TheRunFindsItsDirectoryPlatformAndDrives)
 
 TEST(Steps, ProgressDialogComesAndGoesOtherStepsShowNothing)
 {
-    QStartUp(" ");
-    RootSettings root;
-    root.flags = kRootMaximised | kRootFixedSize;
-    root.width = QScreenInfo(1);
-    root.height = QScreenInfo(2);
-    root.title.assign("Installation");
-    QRootOpen(root, 128);
+    OpenInstallerRootWindow();
 
     for (int32_t step : {0, -1, -2, 7, 99, -3}) {
         Logical runOK = kFalse;
@@ -97,11 +91,7 @@ TEST(Steps, ProgressDialogComesAndGoesOtherStepsShowNothing)
 
 TEST(Background, FewerThan16ColoursPaintThePlainStartColour)
 {
-    QStartUp(" ");
-    RootSettings root;
-    root.flags = kRootMaximised | kRootFixedSize;
-    root.title.assign("Installation");
-    QRootOpen(root, 128);
+    OpenInstallerRootWindow();
     ResetInstallPlan();
     GeneralSettings& general = TheInstallPlan().general;
     general.backgroundStyle = 3;
@@ -128,11 +118,7 @@ TEST(Background, FewerThan16ColoursPaintThePlainStartColour)
 // The system configuration page, answered from a second thread as a person would.
 TEST(SystemPage, BoxesFollowWhatThePassCollected)
 {
-    QStartUp(" ");
-    RootSettings root;
-    root.flags = kRootMaximised | kRootFixedSize;
-    root.title.assign("Installation");
-    QRootOpen(root, 128);
+    OpenInstallerRootWindow();
     ResetInstallPlan();
     TheInstallPlan().pages[5].title.assign("System Configuration");
     TheInstallPlan().pages[5].message.assign("Select the changes to make to your system.");

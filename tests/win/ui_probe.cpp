@@ -45,17 +45,6 @@ ColourTriple Colour(const char* text)
     return c;
 }
 
-void OpenRoot()
-{
-    QStartUp(" ");
-    RootSettings root;
-    root.flags = kRootMaximised | kRootFixedSize;
-    root.width = QScreenInfo(1);
-    root.height = QScreenInfo(2);
-    root.title.assign("Installation");
-    QRootOpen(root, 128);
-}
-
 // Keeps the background painted until the process is ended.
 [[noreturn]] void Idle(int32_t paintMode)
 {
@@ -90,13 +79,13 @@ int main(int argc, char** argv)
             for (std::size_t at; (at = message.find('|')) != std::string::npos;) message.replace(at, 1, "\r\n");
             general.message.assign(message);
         }
-        OpenRoot();
+        OpenInstallerRootWindow();
         PaintBackground(mode);
         Ready();
         Idle(mode);
     }
     if (command == "step" && argc >= 3) {
-        OpenRoot();
+        OpenInstallerRootWindow();
         Logical runOK = kFalse;
         const int32_t step = std::atoi(argv[2]);
         if (step == 6) {
@@ -111,7 +100,7 @@ int main(int argc, char** argv)
         Idle(0);
     }
     if (command == "picture" && argc >= 7) {
-        OpenRoot();
+        OpenInstallerRootWindow();
         PaintBackground(0);
         QErrorInfo(1);
         QGrArea(static_cast<float>(std::atof(argv[3])), static_cast<float>(std::atof(argv[4])),
