@@ -425,6 +425,18 @@ TEST_F(Windows, TheLatestSemiModalDialogOwnsTheBoxes)
     QMsgBox(0, 1, 1, "Owned by the directory page", "Owner");
     person.join();
     EXPECT_EQ(seen.owner, directory);
+    EXPECT_FALSE(IsWindowEnabled(Root()));
+
+    // So is the box of a reported error; closing it leaves the root window asleep.
+    SetErrorReportingMode(kReportMessageBox);
+    std::thread reader = AnswerBox(seen, "OK");
+    QDlgSelect(4242);
+    reader.join();
+    SetErrorReportingMode(kReportSilent);
+    EXPECT_EQ(seen.caption, "Library Error");
+    EXPECT_EQ(seen.owner, directory);
+    EXPECT_FALSE(IsWindowEnabled(Root()));
+    EXPECT_EQ(QErrorInfo(1), 1008);
 
     QDlgUnload(0);
     EXPECT_TRUE(IsWindowEnabled(Root()));

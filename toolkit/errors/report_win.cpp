@@ -6,6 +6,7 @@
 
 #include "errors/report_sink.h"
 #include "startup/config.h"
+#include "windows/dialogs_internal.h"
 #include "windows/root_state.h"
 
 void ShowReportInStatusBar(std::string_view line)
@@ -20,7 +21,9 @@ void ShowReportInStatusBar(std::string_view line)
 bool ShowReportInBox(std::string_view line)
 {
     std::string text(line);
-    int answer = MessageBoxA(TheRootState().window, text.c_str(), "Library Error",
+    // Owned like every other box: a box re-enables its owner when it closes,
+    // which must not wake the root window under a semi-modal dialog.
+    int answer = MessageBoxA(MessageBoxOwner(), text.c_str(), "Library Error",
                              MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1);
     return answer != IDCANCEL;
 }
@@ -28,6 +31,6 @@ bool ShowReportInBox(std::string_view line)
 void ShowAbnormalExitAndEnd(const std::string& text, int32_t)
 {
     std::string caption = TheConfig().applicationName.str();
-    MessageBoxA(TheRootState().window, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
+    MessageBoxA(MessageBoxOwner(), text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
     ExitProcess(1);
 }
