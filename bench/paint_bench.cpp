@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "driver/installer_main.h"
 #include "errors/errors.h"
 #include "graphics/graphics.h"
@@ -18,21 +19,13 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 template <typename F>
 double MillisecondsPerRun(int repeats, F run)
 {
     run();  // warm up
-    const double start = Now();
+    const double start = SecondsNow();
     for (int i = 0; i < repeats; ++i) run();
-    return (Now() - start) * 1000.0 / repeats;
+    return (SecondsNow() - start) * 1000.0 / repeats;
 }
 
 void Put(std::string& s, uint32_t v, int bytes)

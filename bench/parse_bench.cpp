@@ -7,20 +7,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_clock.h"
 #include "driver/install_state.h"
 #include "script/install_plan.h"
 #include "script/script_parser_core.h"
 #include "utilities/files.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void WriteText(const std::string& path, const std::string& text)
 {
@@ -70,7 +63,7 @@ int main(int argc, char** argv)
     state.installableDriveCount = 1;
 
     // The floor: open, seek to the end and close every source.
-    const double floorStart = Now();
+    const double floorStart = SecondsNow();
     int64_t total = 0;
     for (int i = 0; i < copies; ++i) {
         int32_t handle = -1;
@@ -80,13 +73,13 @@ int main(int argc, char** argv)
         QFileClose(handle);
         total += offset;
     }
-    const double floorTime = Now() - floorStart;
+    const double floorTime = SecondsNow() - floorStart;
 
     ResetInstallPlan();
     Logical status = kFalse;
-    const double parseStart = Now();
+    const double parseStart = SecondsNow();
     ScriptParser(medium + "INSTALL.LST", status);
-    const double parseTime = Now() - parseStart;
+    const double parseTime = SecondsNow() - parseStart;
 
     std::printf("script of %d lines with %d copy lines (%lld source bytes)%s\n", written, copies,
                 static_cast<long long>(total), IsTrue(status) && state.bytesDone == total ? "" : " -- PARSE DISAGREES");

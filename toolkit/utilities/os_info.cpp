@@ -45,31 +45,21 @@ void QOsArgument(int32_t n, std::span<char> text)
     if (static_cast<std::size_t>(n) < words.size()) FillText(text, words[static_cast<std::size_t>(n)]);
 }
 
-int32_t PlatformCode()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExA(&version)) return kPlatformWindowsNT;
-#pragma GCC diagnostic pop
-    switch (version.dwPlatformId) {
-    case VER_PLATFORM_WIN32s: return kPlatformWin32s;
-    case VER_PLATFORM_WIN32_WINDOWS: return kPlatformWindows95;
-    default: return kPlatformWindowsNT;
-    }
-}
-
 WindowsVersion ReadWindowsVersion()
 {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
+    if (!GetVersionExA(&version)) return {};
 #pragma GCC diagnostic pop
-    return {PlatformCode(), static_cast<int32_t>(version.dwMajorVersion), static_cast<int32_t>(version.dwMinorVersion)};
+    const int32_t platform = version.dwPlatformId == VER_PLATFORM_WIN32s           ? kPlatformWin32s
+                             : version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? kPlatformWindows95
+                                                                                  : kPlatformWindowsNT;
+    return {platform, static_cast<int32_t>(version.dwMajorVersion), static_cast<int32_t>(version.dwMinorVersion)};
 }
+
+int32_t PlatformCode() { return ReadWindowsVersion().platform; }
 
 namespace {
 
