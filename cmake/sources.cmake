@@ -35,6 +35,9 @@ set(TOOLKIT_WIN32_SOURCES
 # and the Windows ones.
 set(INSTALLER_PORTABLE_SOURCES
   installer/driver/install_state.cpp
+  installer/driver/install_log_core.cpp
+  installer/driver/install_pass_core.cpp
+  installer/system/text_scan.cpp
   installer/script/install_plan.cpp
   installer/script/script_lines.cpp
   installer/script/script_reader.cpp
@@ -46,6 +49,8 @@ set(INSTALLER_PORTABLE_SOURCES
 
 set(INSTALLER_WIN32_SOURCES
   installer/driver/installer_main.cpp
+  installer/driver/install_log.cpp
+  installer/driver/install_pass.cpp
   installer/script/script_parser.cpp
   installer/system/file_helpers.cpp
   installer/ui/background.cpp

@@ -23,7 +23,7 @@ struct InstallState {
     FixedText<1024> targetDir;
     FixedText<261> bannerPath;
     FixedText<261> generalTitle;
-    int32_t bytesDone = 0;
+    int64_t bytesDone = 0;  // bytes in 64 bits: installations beyond 2 GB stay right
     float progressScale = 0;
     int32_t copyErrors = 0;
     int32_t shortcutCount = 0;

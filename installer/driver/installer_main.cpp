@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "driver/install_log.h"
+#include "driver/install_pass.h"
 #include "graphics/graphics.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
@@ -108,7 +110,8 @@ void ShowStep(int32_t step, Logical& runOK)
         break;
     default: break;
     }
-    if (step == 1 || step == 2 || step == 4 || step == 5) {
+    // The finish page comes after everything is done: closing it is no abort.
+    if (step == 1 || step == 2 || step == 5) {
         if (!IsTrue(pageOK)) {
             PaintBackground(1);
             QMsgBox(kButtonsOk, kIconStop, 1, "Installation Aborted", "Installation Aborted");
@@ -150,10 +153,24 @@ void InstallerMain()
         ShowStep(1, state.runOK);
     }
     if (IsTrue(state.runOK)) ShowStep(2, state.runOK);
+    if (IsTrue(state.runOK)) InstallLogControl(-1, state.runOK);
+    const bool logOpen = IsTrue(state.runOK);
     if (IsTrue(state.runOK)) ShowStep(3, state.runOK);
+    if (IsTrue(state.runOK)) InstallPass(state.runOK);
+
+    if (IsTrue(state.runOK)) {
+        state.configPageNeeded =
+            state.associationCount > 0 || state.shortcutCount > 0 || state.variableCount > 0 ? kTrue : kFalse;
+        if (IsTrue(state.configPageNeeded)) ShowStep(5, state.runOK);
+    }
     if (IsTrue(state.runOK)) {
         ShowStep(-3, state.runOK);
+        InstallLogControl(-2, state.runOK);
         ShowStep(4, state.runOK);  // the run ends the same way whatever the finish page returns
+    } else if (logOpen) {
+        InstallLogWrite(kLogUnfinished, " ");
+        Logical closed = kFalse;
+        InstallLogControl(-2, closed);
     }
 
     if (state.addVariables > 0) ShowStep(6, state.runOK);

@@ -4,23 +4,14 @@
 #include <string>
 
 #include "script/script_parser_core.h"
-#include "utilities/files.h"
+#include "system/file_helpers.h"
 #include "utilities/fixed_text.h"
 #include "windows/message_box.h"
 
 namespace {
 
 struct ToolkitScriptServices final : ScriptServices {
-    bool SourceFileSize(std::string_view path, int32_t& size) override
-    {
-        int32_t handle = -1;
-        QFileOpen(path, kFileRead, handle);
-        if (handle == -1) return false;
-        size = 0;
-        QFileSeek(handle, size, kSeekEnd);
-        QFileClose(handle);
-        return true;
-    }
+    bool SourceFileSize(std::string_view path, int64_t& size) override { return ::SourceFileSize(path, size); }
 
     void ShowStopMessage(std::string_view text, std::string_view caption) override
     {

@@ -60,7 +60,7 @@ bool SizeCopySource(std::span<char> rest, ScriptServices& services)
     joined.append(source.trimmed());
     const FixedText<261> path(joined);
 
-    int32_t size = 0;
+    int64_t size = 0;
     if (!services.SourceFileSize(path.trimmed(), size)) {
         std::string text = "Install file ";
         text.append(path.trimmed());
@@ -68,9 +68,7 @@ bool SizeCopySource(std::span<char> rest, ScriptServices& services)
         services.ShowStopMessage(text, "File Not Found");
         return false;
     }
-    // A 32-bit total, as the progress bar counts it; it wraps rather than
-    // overflows on sources beyond 2 GB in all.
-    state.bytesDone = static_cast<int32_t>(static_cast<uint32_t>(state.bytesDone) + static_cast<uint32_t>(size));
+    state.bytesDone += size;
     state.progressScale = static_cast<float>(state.bytesDone) / 65535.0f;
     return true;
 }

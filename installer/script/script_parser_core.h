@@ -12,7 +12,7 @@
 struct ScriptServices {
     virtual ~ScriptServices() = default;
     // Size in bytes of a copy source; false when it cannot be opened.
-    virtual bool SourceFileSize(std::string_view path, int32_t& size) = 0;
+    virtual bool SourceFileSize(std::string_view path, int64_t& size) = 0;
     // A modal OK box with the stop icon.
     virtual void ShowStopMessage(std::string_view text, std::string_view caption) = 0;
 };

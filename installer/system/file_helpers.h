@@ -1,6 +1,7 @@
 #pragma once
 // The installer's own file-system helpers: thin wrappers over Windows calls
-// with the status conventions their callers rely on.
+// with the status conventions their callers rely on. Paths are
+// zero-terminated unless said otherwise.
 
 #include <cstdint>
 #include <string_view>
@@ -11,6 +12,29 @@
 // opened for reading; no handle is left open.
 void FileExists(std::string_view name, Logical& exists);
 
+// Copies source to destination, expanding a file made by the LZ compressor
+// and copying any other byte for byte. status := 0 on success (an empty file
+// included), else a positive LZ error code (1 source, 2 destination, 3 read,
+// 4 write, ...). Source and destination naming the same file is refused
+// (status 2) before anything is written.
+void CopyExpanded(const char* source, int32_t sourceLength, const char* destination, int32_t destinationLength,
+                  int32_t& status);
+
+// Rewrites path in place with the name the file has once expanded: the bare
+// name as stored on disk when that file exists, else the expanded full path.
+void ExpandedFileName(char* path, int32_t pathLength);
+
+// Removes the read-only attribute; the result of the attribute write.
+bool ClearReadOnly(const char* name, int32_t nameLength);
+
 // installable := 1 for a fixed or network drive, else 0; returns the drive
 // type. root is a zero-terminated root path such as "C:\".
 int32_t IsInstallableDrive(int32_t& installable, const char* root, int32_t rootLength);
+
+// Rewrites path in place with its short (8.3) form; unchanged when that fails.
+void ToShortPathName(char* path, int32_t pathLength);
+
+// Size of a file in bytes (64 bits); false when it cannot be opened.
+bool SourceFileSize(std::string_view path, int64_t& size);
+// Free bytes of the drive of a path ("C:\..."), for the caller; false when unknown.
+bool FreeBytesOfDrive(std::string_view path, uint64_t& freeBytes);

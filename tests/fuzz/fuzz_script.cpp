@@ -28,7 +28,7 @@ struct FuzzServices final : ScriptServices {
     int messages = 0;
     std::string text, caption;
 
-    bool SourceFileSize(std::string_view path, int32_t& size) override
+    bool SourceFileSize(std::string_view path, int64_t& size) override
     {
         Check(!path.empty() && path.size() <= 261 && path.back() != ' ');
         Check(path.substr(0, 3) == "A:\\");

@@ -37,7 +37,7 @@ struct FakeServices final : ScriptServices {
     std::map<std::string, int32_t, std::less<>> sizes;
     std::vector<std::string> sized, messages;
 
-    bool SourceFileSize(std::string_view path, int32_t& size) override
+    bool SourceFileSize(std::string_view path, int64_t& size) override
     {
         sized.emplace_back(path);
         if (path.find("MISSING") != std::string_view::npos) return false;
@@ -248,14 +248,14 @@ TEST_F(ScriptParserTest, LineEndsAndTheEndOfTheScript)
     for (const Case& c : cases) EXPECT_EQ(Parse(c.script), c.outcome) << c.script.substr(0, 40);
 }
 
-TEST_F(ScriptParserTest, CopySizesAddUpIn32Bits)
+TEST_F(ScriptParserTest, CopySizesAddUpIn64Bits)
 {
     services.sizes = {{"A:\\ONE", 60000}, {"A:\\TWO", 40000}, {"A:\\EMPTY", 0}, {"A:\\BIG", 2147483647}};
     Parse(Lines({"filestart", "copy ONE", "copy EMPTY", "copy TWO", "copy ONE"}));
     EXPECT_EQ(state.bytesDone, 160000);
     EXPECT_FLOAT_EQ(state.progressScale, 2.4414435f);
     Parse(Lines({"filestart", "copy BIG", "copy TEN"}));
-    EXPECT_EQ(state.bytesDone, -2147483639);
+    EXPECT_EQ(state.bytesDone, 2147483657);
 }
 
 TEST_F(ScriptParserTest, DefdestTakesTheFirstInstallableDrive)

@@ -119,14 +119,24 @@ void QEventWait(int32_t& type, EventRecord& record)
     for (;;) {
         if (TakePending(type, record)) return;
         MSG message;
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got <= 0) {
-            // The loop is over (WM_QUIT) or broken: nothing more will come.
-            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // The loop is over: nothing more will come.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                SetNone(type, record);
+                return;
+            }
+            DispatchToolkitMessage(message);
+            continue;
+        }
+        // PeekMessage has run the messages other processes sent (a BM_CLICK
+        // of an assistive tool): their events are in the slots now, and
+        // GetMessage would not return for them until something is posted.
+        if (TakePending(type, record)) return;
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
             SetNone(type, record);
             return;
         }
-        DispatchToolkitMessage(message);
     }
 }
 

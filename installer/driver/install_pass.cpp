@@ -1,0 +1,143 @@
+#include "driver/install_pass.h"
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "driver/install_log.h"
+#include "driver/install_pass_core.h"
+#include "errors/errors.h"
+#include "pages/pages.h"
+#include "resource_ids.h"
+#include "system/file_helpers.h"
+#include "ui/background.h"
+#include "utilities/os.h"
+#include "windows/dialogs.h"
+#include "windows/events.h"
+#include "windows/message_box.h"
+
+namespace {
+
+// A path for the helpers that take a zero-terminated text in a path field.
+using PathBuffer = std::array<char, 262>;
+PathBuffer ZeroTerminated(std::string_view path)
+{
+    PathBuffer buffer{};
+    path = TrimmedText(path).substr(0, 261);
+    std::copy(path.begin(), path.end(), buffer.begin());
+    return buffer;
+}
+
+struct ToolkitPassServices final : PassServices {
+    PassEvent NextEvent() override
+    {
+        int32_t type = kEventNone;
+        EventRecord record{};
+        QEventPeek(type, record);
+        switch (type) {
+        case kEventNone: return PassEvent::kNone;
+        case kEventRedraw:
+        case kEventResize: return PassEvent::kRedraw;
+        case kEventButton:
+            return record[0] == IDD_PROGRESS && record[1] == 2 ? PassEvent::kCancel : PassEvent::kOther;
+        default: return PassEvent::kOther;
+        }
+    }
+
+    int32_t Ask(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_view text,
+                std::string_view caption) override
+    {
+        QMsgBox(buttons, icon, defaultButton, text, caption);
+        return QStateInfo(4);
+    }
+
+    void PaintBackground() override { ::PaintBackground(0); }
+    void ShowBanner() override { ShowPagePicture(); }
+    bool DirectoryExists(std::string_view path) override { return QOsDirExists(path); }
+
+    bool MakeDirectory(std::string_view path) override
+    {
+        QErrorInfo(1);
+        QOsDirMake(path);
+        return QErrorInfo(1) == 0;
+    }
+
+    int32_t CopyExpanded(std::string_view source, std::string_view destination) override
+    {
+        const PathBuffer from = ZeroTerminated(source), to = ZeroTerminated(destination);
+        int32_t status = -1;
+        ::CopyExpanded(from.data(), 261, to.data(), 261, status);
+        if (status == 0) ClearReadOnly(to.data(), 261);
+        return status;
+    }
+
+    bool FileExists(std::string_view path) override
+    {
+        Logical exists = kFalse;
+        ::FileExists(path, exists);
+        return IsTrue(exists);
+    }
+
+    std::string ExpandedName(std::string_view sourcePath) override
+    {
+        PathBuffer buffer = ZeroTerminated(sourcePath);
+        ExpandedFileName(buffer.data(), 261);
+        return std::string(buffer.data());
+    }
+
+    bool SourceSize(std::string_view path, int64_t& size) override { return SourceFileSize(path, size); }
+
+    bool SourceExceedsFreeSpace(std::string_view sourcePath) override
+    {
+        uint64_t freeBytes = 0;
+        if (!FreeBytesOfDrive(TheInstallState().installDir.view(), freeBytes)) return false;
+        std::array<DirListEntry, 1> entries;
+        int32_t count = 0;
+        QOsDirList(" ", sourcePath, entries, 1, count);
+        QErrorInfo(1);
+        return count == 1 && static_cast<uint64_t>(entries[0].size) > freeBytes;
+    }
+
+    void ShowProgressTexts(std::string_view from, std::string_view to) override
+    {
+        QDlgPutText(IDC_PROGRESS_FROM, from);
+        QDlgPutText(IDC_PROGRESS_TO, to);
+    }
+
+    void SetProgress(int32_t position) override { QDlgProgress(IDC_PROGRESS_BAR, position); }
+    bool Collect(int32_t, std::span<char>) override { return true; }
+    void Log(int32_t code, std::string_view text) override { InstallLogWrite(code, text); }
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+void InstallPass(Logical& runOK)
+{
+    InstallState& state = TheInstallState();
+    runOK = kFalse;
+    state.bytesDone = 0;
+    {
+        int32_t type = kEventNone;
+        EventRecord record{};
+        QEventPeek(type, record);  // whatever is pending from the pages is not for the pass
+    }
+    ToolkitPassServices services;
+    const std::string path =
+        std::string(state.sourceDir.view().substr(0, static_cast<std::size_t>(state.sourceDirLength))) + "INSTALL.LST";
+    if (!services.FileExists(path)) {
+        PaintBackground(0);
+        services.Ask(kButtonsOk, kIconStop, 1, "INSTALL.LST not found", "Aborting Installation");
+        return;
+    }
+    std::unique_ptr<std::FILE, FileCloser> script(std::fopen(path.c_str(), "rb"));
+    if (!script) {
+        services.Ask(kButtonsOk, kIconStop, 1, "Error when reading from INSTALL.LST", "Aborting Installation");
+        return;
+    }
+    if (RunInstallPass(script.get(), services)) runOK = kTrue;
+}
