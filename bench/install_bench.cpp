@@ -1,0 +1,163 @@
+// A whole installation of a medium of about 200 MB in 1,000 files (half
+// compressed text, half plain binaries), driven through its pages from
+// outside, beside the floor of copying the same files directly: CopyFileA
+// for the plain ones, LZCopy for the compressed ones. Then the plain files
+// alone, beside CopyFileA alone.
+//   install_bench [FILES] [PLAIN_KB] [TEXT_KB]
+#include <windows.h>
+#include <lzexpand.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_clock.h"
+#include "lz_compress.h"
+#include "robot.h"
+
+namespace {
+
+struct Medium {
+    std::vector<std::string> plain, compressed;  // file names on the medium
+};
+
+std::string TextOf(int seed, std::size_t size)
+{
+    static const char* const kWords[] = {"install ", "directory ", "the ", "file ", "setup ", "program ", "of ",
+                                         "Windows ", "copy ", "and ", "log\r\n", "value ", "1999 ", "to "};
+    std::string text;
+    unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
+    while (text.size() < size) {
+        state = state * 1103515245u + 12345u;
+        text += kWords[(state >> 16) % 14];
+    }
+    text.resize(size);
+    return text;
+}
+
+std::string BinaryOf(int seed, std::size_t size)
+{
+    std::string bytes(size, '\0');
+    unsigned state = static_cast<unsigned>(seed) + 7;
+    for (char& c : bytes) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+Medium LayOut(const std::string& dir, int files, std::size_t plainBytes, std::size_t textBytes)
+{
+    Medium m;
+    robot::RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    for (int i = 0; i < files; ++i) {
+        if (i % 2 == 0) {
+            m.plain.push_back("BIN" + std::to_string(i) + ".DAT");
+            robot::WriteFile(dir + "\\" + m.plain.back(), BinaryOf(i, plainBytes));
+        } else {
+            const LzName name = LzCompressedName("TXT" + std::to_string(i) + ".TXT");
+            const std::string text = TextOf(i, textBytes);
+            const std::vector<uint8_t> packed = CompressLz(
+                std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
+            m.compressed.push_back(name.name);
+            robot::WriteFile(dir + "\\" + name.name, std::string(packed.begin(), packed.end()));
+        }
+    }
+    return m;
+}
+
+void WriteScript(const std::string& medium, const std::vector<std::string>& names)
+{
+    std::string script = "generalstart\r\ntitle Bench Setup\r\ndefdest \\BENCHINST\r\n"
+                         "diagstart init\r\ntitle Welcome\r\ndiagstart direct\r\ntitle Directory\r\n"
+                         "diagstart finish\r\ntitle Finished\r\nfilestart\r\n";
+    for (const std::string& n : names) script += "copy " + n + "\r\n";
+    robot::WriteFile(medium + "\\INSTALL.LST", script);
+}
+
+// The floor: the same files copied directly. Seconds.
+double CopyDirectly(const std::string& medium, const std::vector<std::string>& names, bool throughLz)
+{
+    const std::string target = "C:\\BENCHBASE";
+    robot::RemoveTree(target);
+    CreateDirectoryA(target.c_str(), nullptr);
+    const double start = SecondsNow();
+    for (const std::string& n : names) {
+        const std::string from = medium + "\\" + n, to = target + "\\" + n;
+        if (!throughLz) {
+            CopyFileA(from.c_str(), to.c_str(), FALSE);
+            continue;
+        }
+        OFSTRUCT a{}, b{};
+        const INT source = LZOpenFileA(const_cast<char*>(from.c_str()), &a, OF_READ);
+        const INT destination = LZOpenFileA(const_cast<char*>(to.c_str()), &b, OF_CREATE);
+        LZCopy(source, destination);
+        LZClose(source);
+        LZClose(destination);
+    }
+    const double seconds = SecondsNow() - start;
+    robot::RemoveTree(target);
+    return seconds;
+}
+
+// setup.exe from the medium, pressed through its pages; the seconds from the
+// confirmation of the directory until the finish page. Negative on failure.
+double Install(const std::string& medium)
+{
+    robot::RemoveTree("C:\\BENCHINST");
+    robot::StartOptions options;
+    options.workingDirectory = medium;
+    robot::Process setup = robot::Process::Start('"' + medium + "\\SETUP.EXE\"", options);
+    HWND page = robot::WaitForWindow(setup.id(), "Welcome", "#32770");
+    if (!page || !robot::Press(page, IDOK)) return -1;
+    page = robot::WaitForWindow(setup.id(), "Directory", "#32770");
+    if (!page || !robot::Press(page, IDOK)) return -1;
+    const robot::MessageBoxSeen create = robot::WaitForMessageBox(setup.id());
+    if (!create.box || !robot::Press(create.box, IDYES)) return -1;
+    const double start = SecondsNow();
+    page = robot::WaitForWindow(setup.id(), "Finished", "#32770", std::chrono::minutes(10));
+    const double seconds = SecondsNow() - start;
+    if (!page || !robot::Press(page, IDOK) || !setup.WaitForExit()) return -1;
+    robot::RemoveTree("C:\\BENCHINST");
+    return seconds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const std::size_t plainBytes = (argc > 2 ? std::atoi(argv[2]) : 300) * 1024;
+    const std::size_t textBytes = (argc > 3 ? std::atoi(argv[3]) : 250) * 1024;
+    const std::string medium = "G:\\installbench";
+    const Medium m = LayOut(medium, files, plainBytes, textBytes);
+    CopyFileA((robot::ProgramDirectory() + "\\..\\setup.exe").c_str(), (medium + "\\SETUP.EXE").c_str(), FALSE);
+    std::vector<std::string> all = m.plain;
+    all.insert(all.end(), m.compressed.begin(), m.compressed.end());
+    unsigned long long bytes = 0;
+    for (const std::string& n : all) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExA((medium + "\\" + n).c_str(), GetFileExInfoStandard, &data);
+        bytes += data.nFileSizeLow + (static_cast<unsigned long long>(data.nFileSizeHigh) << 32);
+    }
+    std::printf("medium: %zu files, %.1f MB (%zu plain, %zu compressed)\n", all.size(), bytes / 1e6, m.plain.size(),
+                m.compressed.size());
+
+    WriteScript(medium, all);
+    const double plainFloor = CopyDirectly(medium, m.plain, false);
+    const double lzFloor = CopyDirectly(medium, m.compressed, true);
+    const double installAll = Install(medium);
+    std::printf("floor: CopyFileA %.2f s + LZCopy %.2f s = %.2f s\n", plainFloor, lzFloor, plainFloor + lzFloor);
+    std::printf("installation of all files: %.2f s, %.2fx the floor (goal at most 1.2x)\n", installAll,
+                installAll / (plainFloor + lzFloor));
+
+    WriteScript(medium, m.plain);
+    const double plainAgain = CopyDirectly(medium, m.plain, false);
+    const double installPlain = Install(medium);
+    std::printf("plain files: CopyFileA %.2f s, installation %.2f s: %.2fx CopyFileA's throughput (goal at least 0.8x)\n",
+                plainAgain, installPlain, plainAgain / installPlain);
+    robot::RemoveTree(medium);
+    return installAll > 0 && installPlain > 0 ? 0 : 1;
+}
