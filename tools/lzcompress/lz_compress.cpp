@@ -27,7 +27,7 @@ uint32_t HashOf(const uint8_t* p)
 }
 
 // The length of the common prefix of a and b, at least from and at most
-// kMaxMatch. Reads up to 8 bytes past kMaxMatch: the text is padded.
+// kMaxMatch. Reads up to 25 bytes past b: the text is padded.
 std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
 {
     for (std::size_t len = from; len < kMaxMatch; len += 8) {
@@ -58,7 +58,7 @@ struct Matches {
 Matches FindLongestMatches(std::span<const uint8_t> data)
 {
     const std::size_t n = data.size();
-    std::vector<uint8_t> text(kWindow + n + 8, ' ');
+    std::vector<uint8_t> text(kWindow + n + 32, ' ');
     std::copy(data.begin(), data.end(), text.begin() + kWindow);
     const uint8_t* t = text.data();
     const std::size_t end = kWindow + n;
@@ -74,7 +74,9 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         m.source[pos - kWindow] = static_cast<uint16_t>((from + kFirstRingPos) % kWindow);
     };
 
-    std::size_t pos = 0;
+    // The blanks before the data all have the same key, each replacing the
+    // one before: only the last such start would stay in the tree.
+    std::size_t pos = kWindow - kMaxMatch;
     for (; pos + kMaxMatch <= end; ++pos) {
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         int32_t& treeRoot = root[HashOf(t + pos)];
@@ -112,11 +114,22 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         }
         record(pos, best, bestFrom);
     }
-    // The last few positions have no full key: try every start in the window.
-    for (; pos < end; ++pos) {
+    // The last few positions have no full key and are not inserted: search
+    // the tree comparing only the bytes left, then the few starts after it.
+    const std::size_t inTree = pos;
+    for (; pos + kMinMatch <= end; ++pos) {
         const std::size_t limit = end - pos;
-        std::size_t best = 0, bestFrom = 0;
-        for (std::size_t from = pos - kWindow; from < pos && best < limit; ++from) {
+        const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
+        std::size_t best = 0, bestFrom = 0, smallerLen = 0, largerLen = 0;
+        for (int32_t node = root[HashOf(t + pos)]; node >= oldest;) {
+            const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos, std::min(smallerLen, largerLen)));
+            if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
+            if (len == limit) break;
+            const bool nodeSmaller = t[node + len] < t[pos + len];
+            (nodeSmaller ? smallerLen : largerLen) = len;
+            node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
+        }
+        for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
             while (len < limit && t[from + len] == t[pos + len]) ++len;
             if (len > best) best = len, bestFrom = from;
