@@ -18,8 +18,9 @@
 #include <vector>
 
 constexpr std::size_t kLzHeaderSize = 14;
-// The header keeps the size in 32 bits.
-constexpr uint64_t kLzMaxInputSize = 0xFFFFFFFFu;
+// The header keeps the size in 32 bits, and the match search numbers
+// positions in 31: a little under 2 GiB, far beyond any medium.
+constexpr uint64_t kLzMaxInputSize = 0x7FFF0000u;
 
 // A complete compressed file for data (at most kLzMaxInputSize bytes).
 // replacedChar is the character the compressed file's name lost (see

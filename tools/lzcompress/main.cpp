@@ -88,7 +88,8 @@ bool CompressOneFile(const std::string& input, const char* outputDir)
     std::vector<uint8_t> data;
     std::string error;
     if (!ReadWholeFile(inputPath, data, error)) return report(error);
-    if (data.size() > kLzMaxInputSize) return report("too large (at most 4 GiB - 1 bytes)");
+    if (data.size() > kLzMaxInputSize)
+        return report("too large: at most " + std::to_string(kLzMaxInputSize) + " bytes can be compressed");
     const std::vector<uint8_t> compressed = CompressLz(data, name.replacedChar);
     if (!WriteFileWhole(target, compressed, error)) return report(error);
     std::printf("%s -> %s (%zu -> %zu bytes)\n", input.c_str(), target.string().c_str(), data.size(),
