@@ -2,11 +2,11 @@
 // the Windows expansion library turns back into the original (DEMO.EXE ->
 // DEMO.EX_), in DIR or beside the file.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -24,13 +24,23 @@ bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>& bytes, std::strin
         error = "is a directory";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        error = "cannot read";
+        return false;
+    }
+    if (static_cast<uint64_t>(size) > kLzMaxInputSize) {
+        error = "too large: at most " + std::to_string(kLzMaxInputSize) + " bytes can be compressed";
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
         error = "cannot read";
         return false;
     }
@@ -88,8 +98,6 @@ bool CompressOneFile(const std::string& input, const char* outputDir)
     std::vector<uint8_t> data;
     std::string error;
     if (!ReadWholeFile(inputPath, data, error)) return report(error);
-    if (data.size() > kLzMaxInputSize)
-        return report("too large: at most " + std::to_string(kLzMaxInputSize) + " bytes can be compressed");
     const std::vector<uint8_t> compressed = CompressLz(data, name.replacedChar);
     if (!WriteFileWhole(target, compressed, error)) return report(error);
     std::printf("%s -> %s (%zu -> %zu bytes)\n", input.c_str(), target.string().c_str(), data.size(),
