@@ -1,27 +1,36 @@
-// The install script (line routines and parser), directory rules, field information and message boxes.
+// The installer's portable parts: the install script (line routines and parser), the install pass against a
+// medium and a disk kept in memory, the log's lines, text scanning, directory rules, background bands and page pictures.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "driver/install_log_core.h"
+#include "driver/install_pass_core.h"
 #include "driver/install_state.h"
 #include "errors/errors.h"
+#include "pages/picture_placement.h"
 #include "script/install_plan.h"
 #include "script/script_lines.h"
 #include "script/script_parser_core.h"
+#include "system/text_scan.h"
+#include "ui/band_colours.h"
 #include "ui/directory_rules.h"
-#include "windows/field_info.h"
-#include "windows/message_box.h"
 
 namespace {
 
-using namespace std::string_literals;
-
 std::string Field(std::string text, std::size_t n) { return text.resize(n, ' '), text; }
+
+std::FILE* ScriptFile(const std::string& bytes)
+{
+    std::FILE* file = std::tmpfile();
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::rewind(file);
+    return file;
+}
 
 class ScriptTest : public ::testing::Test {
 protected:
@@ -32,11 +41,8 @@ TEST_F(ScriptTest, NextArgumentTakesQuotedStringsAndWords)
 {
     const std::string w300(300, 'w');
     const std::pair<std::string, std::vector<std::string>> cases[] = {  // the rest, then successive arguments
-        {"\"MY FILE.TX_\" MYFILE.TXT", {"MY FILE.TX_", "MYFILE.TXT", ""}},
-        {"\"MY FILE.TX_ MYFILE.TXT", {"\"MY", "FILE.TX_", "MYFILE.TXT", ""}},
-        {"a\"b c\" d", {"a\"b", "c\"", "d"}},
-        {"\"  inner  blanks \"", {"  inner  blanks", ""}},
-        {"\"" + w300 + "\" next", {w300.substr(0, 261), "next"}},
+        {"\"MY FILE.TX_\" MYFILE.TXT", {"MY FILE.TX_", "MYFILE.TXT", ""}}, {"\"MY FILE.TX_ MYFILE.TXT", {"\"MY", "FILE.TX_", "MYFILE.TXT", ""}},
+        {"a\"b c\" d", {"a\"b", "c\"", "d"}}, {"\"  inner  blanks \"", {"  inner  blanks", ""}}, {"\"" + w300 + "\" next", {w300.substr(0, 261), "next"}},
     };
     for (const auto& [text, arguments] : cases) {
         FixedText<1024> rest(text);
@@ -51,10 +57,9 @@ TEST_F(ScriptTest, NextArgumentTakesQuotedStringsAndWords)
 TEST_F(ScriptTest, BarFieldsAndTheDefdirPlaceholder)
 {
     TheInstallState().installDir.assign("C:\\DEMO\\");
-    const std::tuple<std::string, std::array<bool, 3>, int32_t, std::array<std::string, 3>> bars[] = {
+    const std::tuple<std::string, std::array<bool, 3>, int32_t, std::array<std::string, 3>> bars[] = {  // line, substitute, count, fields
         {".dem|Demo Document|<defdir>\\DEMO.EXE|", {false, false, true}, 3, {".dem", "Demo Document", "C:\\DEMO\\DEMO.EXE"}},
-        {"<defdir>|<defdir>|<defdir>|", {false, true, false}, 2, {"<defdir>", "C:\\DEMO", ""}},
-        {"no bars at all", {true, true, true}, 3, {"", "", ""}},
+        {"<defdir>|<defdir>|<defdir>|", {false, true, false}, 2, {"<defdir>", "C:\\DEMO", ""}}, {"no bars at all", {true, true, true}, 3, {"", "", ""}},
     };
     for (const auto& [line, substitute, count, expected] : bars) {
         BarFields fields{FixedText<261>("old"), FixedText<261>("old"), FixedText<261>("old")};
@@ -62,8 +67,7 @@ TEST_F(ScriptTest, BarFieldsAndTheDefdirPlaceholder)
         for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(fields[k].view(), Field(expected[k], 261)) << line << " field " << k + 1;
     }
     const std::tuple<std::string, std::string, std::size_t, std::string> defdirs[] = {  // directory, text, length, result
-        {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"},
-        {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
+        {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"}, {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
         {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"},
         {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // inserted once, not expanded again
     };
@@ -83,14 +87,10 @@ struct FakeServices final : ScriptServices {
     bool SourceFileSize(std::string_view path, int64_t& size) override
     {
         told += "sized=" + std::string(path) + ';';
-        auto found = sizes.find(path);
-        size = found == sizes.end() ? 10 : found->second;
+        size = sizes.contains(path) ? sizes.find(path)->second : 10;
         return path.find("MISSING") == std::string_view::npos;
     }
-    void ShowStopMessage(std::string_view text, std::string_view caption) override
-    {
-        told += "box=" + std::string(text) + '|' + std::string(caption) + ';';
-    }
+    void ShowStopMessage(std::string_view text, std::string_view caption) override { told += "box=" + std::string(text) + '|' + std::string(caption) + ';'; }
 };
 
 // Parses from a fresh plan on first drive E:, with a byte total and a picture path left from before, and lists
@@ -99,49 +99,30 @@ std::string Parse(std::FILE* file)
 {
     InstallState& state = TheInstallState();
     InstallPlan& plan = TheInstallPlan();
-    state = InstallState{};
-    ResetInstallPlan();
-    ResetErrorState();
-    state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("E:"), state.bannerPath.assign("OLD.BMP");
-    state.bytesDone = 77;
+    state = InstallState{}, ResetInstallPlan(), ResetErrorState();
+    state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("E:"), state.bannerPath.assign("OLD.BMP"), state.bytesDone = 77;
     FakeServices services;
     std::string out = ParseScript(file, services) ? "" : "FAILED;";
     std::fclose(file);
     EXPECT_FLOAT_EQ(state.progressScale, static_cast<float>(state.bytesDone / 65535.0));
-    auto add = [&out](bool changed, const std::string& name, const std::string& value) {
-        if (changed) out += name + '=' + value + ';';
-    };
+    auto add = [&out](bool changed, const std::string& name, const std::string& value) { out += changed ? name + '=' + value + ';' : ""; };
+    auto text = [&add](const std::string& name, const auto& field) { add(!field.blank(), name, field.str()); };
     auto rgb = [&add](const char* name, const ColourTriple& c, const ColourTriple& initial) {
         add(!(c == initial), name, std::to_string(c.red) + ',' + std::to_string(c.green) + ',' + std::to_string(c.blue));
     };
     const GeneralSettings& g = plan.general;
-    add(!state.generalTitle.blank(), "title", state.generalTitle.str());
-    add(!g.message.blank(), "message", g.message.str());
-    add(g.backgroundStyle != 1, "backgrnd", std::to_string(g.backgroundStyle));
-    add(g.font != 5, "font", std::to_string(g.font));
-    rgb("colour", g.titleColour, {255, 255, 255});
-    rgb("sfillcol", g.startFillColour, {0, 0, 75});
-    rgb("efillcol", g.endFillColour, {0, 0, 255});
-    add(!state.installDir.blank(), "defdest", state.installDir.str());
+    text("title", state.generalTitle), text("message", g.message);
+    add(g.backgroundStyle != 1, "backgrnd", std::to_string(g.backgroundStyle)), add(g.font != 5, "font", std::to_string(g.font));
+    rgb("colour", g.titleColour, {255, 255, 255}), rgb("sfillcol", g.startFillColour, {0, 0, 75}), rgb("efillcol", g.endFillColour, {0, 0, 255});
+    text("defdest", state.installDir);
     for (std::size_t n = 0; n <= 5; ++n) {  // slot 0 is no page: nothing may land there
         const std::string p = 'p' + std::to_string(n) + '.';
-        add(!plan.pages[n].title.blank(), p + "title", plan.pages[n].title.str());
-        add(!plan.pages[n].message.blank(), p + "message", plan.pages[n].message.str());
+        text(p + "title", plan.pages[n].title), text(p + "message", plan.pages[n].message);
         add(plan.pages[n].hasPicture, p + "banner", plan.pages[n].picture.str());
     }
     add(state.bytesDone != 0, "bytes", std::to_string(state.bytesDone));
-    add(!state.subDir.blank(), "subdir", state.subDir.str());
-    add(!state.targetDir.blank(), "target", state.targetDir.str());
-    add(!state.bannerPath.blank(), "bannerPath", state.bannerPath.str());
+    text("subdir", state.subDir), text("target", state.targetDir), text("bannerPath", state.bannerPath);
     return out + services.told;
-}
-
-std::FILE* ScriptFile(const std::string& bytes)
-{
-    std::FILE* file = std::tmpfile();
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
-    return file;
 }
 
 TEST_F(ScriptTest, ParserLines)
@@ -174,8 +155,7 @@ TEST_F(ScriptTest, ParserLines)
         {{"generalstart", "colour 10 20", "colour 0 0 256", "colour 255,255,0", "colour -1 0 0", "colour 1 2 3.0", "colour 2147483648 0 0",
           "colour 4\t5 6", "sfillcol 1 2 -3", "efillcol", "color 0 0 0"}, ""},
         // The proposed directory lies on the first installable drive.
-        {{"generalstart", "defdest D:\\APPS"}, "defdest=E:\\APPS;"},
-        {{"generalstart", "defdest \"\\Program Files\\My App\" x"}, "defdest=E:\\Program Files\\My App;"},
+        {{"generalstart", "defdest D:\\APPS"}, "defdest=E:\\APPS;"}, {{"generalstart", "defdest \"\\Program Files\\My App\" x"}, "defdest=E:\\Program Files\\My App;"},
         {{"generalstart", "defdest " + std::string(300, 'L')}, "defdest=E:\\" + std::string(258, 'L') + ';'},
         // Copy sources, their sizes in a 32-bit total, and subdirectories.
         {{"filestart", "copy DEMO.EX_ DEMO.EXE", "copy \"MY FILE.TX_ MYFILE.TXT", "copy", "copy \"\" TARGET", "copy <defdir>\\X"},
@@ -199,8 +179,7 @@ TEST_F(ScriptTest, ParserLineEndsAndTheEndOfTheScript)
 {
     const std::string x1016(1016, 'x');  // with "message " a whole 1024-character line
     const std::pair<std::string, std::string> cases[] = {
-        {"\x1a\r\ngeneralstart\r\ntitle Never\r\n", "bannerPath=OLD.BMP;"},
-        {"generalstart\r\ntitle First\r\n\x1atitle Second\r\ntitle Third\r\n", "title=First;"},
+        {"\x1a\r\ngeneralstart\r\ntitle Never\r\n", "bannerPath=OLD.BMP;"}, {"generalstart\r\ntitle First\r\n\x1atitle Second\r\ntitle Third\r\n", "title=First;"},
         {"generalstart\ntitle A\x1a" "B\rC\r\r\nmessage M\nmessage N\r", "title=A\x1a" "B\rC\r;message=M\r\nN;"},
         {"generalstart\r\nmessage " + x1016 + "Y\r\nmessage next", "message=" + x1016 + "\r\nnext;"},
     };
@@ -208,18 +187,119 @@ TEST_F(ScriptTest, ParserLineEndsAndTheEndOfTheScript)
     EXPECT_EQ(Parse(std::fopen("/dev/null", "w")), "FAILED;bannerPath=OLD.BMP;box=Error when reading from install script|Abort;");  // unreadable
 }
 
+// Sources live on S:\, the installation goes to D:\. The trace notes what a user or the disk would see, each step
+// closed by ";"; a message box as "?" with its buttons, icon and default button.
+struct FakeMachine final : PassServices {
+    std::set<std::string, std::less<>> dirs{"D:", "D:\\HAVE"};
+    std::map<std::string, int64_t, std::less<>> files{{"S:\\A.EX_", 100}, {"S:\\B", 50}, {"S:\\SUB\\C", 10}};
+    std::string events, answers, trace;  // events per poll, up to '|': C cancel, R redraw, O other; answers 1 when none is left
+    bool diskFull = false;
+
+    static std::string Dir(std::string_view p) { return std::string(p.substr(0, p.size() - p.ends_with('\\'))); }
+    static char Take(std::string& queue, char otherwise) { const char c = queue.empty() ? otherwise : queue[0]; return queue.erase(0, !queue.empty()), c; }
+    PassEvent NextEvent() override
+    {
+        const char c = Take(events, '|');
+        return c == 'C' ? PassEvent::kCancel : c == 'R' ? PassEvent::kRedraw : c == 'O' ? PassEvent::kOther : PassEvent::kNone;
+    }
+    int32_t Ask(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_view text, std::string_view caption) override
+    {
+        trace += '?' + std::to_string(buttons) + std::to_string(icon) + std::to_string(defaultButton) + ' ' + std::string(caption) + ": " + std::string(text) + ';';
+        return Take(answers, '1') - '0';
+    }
+    void PaintBackground() override { trace += "paint;"; }
+    void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ";"; }
+    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }
+    bool MakeDirectory(std::string_view p) override { const std::string d = Dir(p); return dirs.contains(d.substr(0, d.rfind('\\'))) && dirs.insert(d).second; }
+    int32_t CopyExpanded(std::string_view s, std::string_view d) override
+    {
+        if (!files.contains(s) || dirs.contains(d)) return 4;
+        return files[std::string(d)] = files.find(s)->second, 0;
+    }
+    bool FileExists(std::string_view p) override { return files.contains(p); }
+    std::string ExpandedName(std::string_view p) override { return std::string(p.ends_with('_') ? p.substr(0, p.size() - 1) : p) + (p.ends_with('_') ? "E" : ""); }
+    bool SourceSize(std::string_view p, int64_t& size) override { return size = files.contains(p) ? files.find(p)->second : 0, files.contains(p); }
+    bool SourceExceedsFreeSpace(std::string_view) override { return diskFull; }
+    void ShowProgressTexts(std::string_view from, std::string_view to) override { trace += std::string(from) + " " + std::string(to) + ";"; }
+    void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ";"; }
+    bool Collect(int32_t keyword, std::span<char> a) override { return trace += "collect " + std::to_string(keyword) + " " + std::string(TrimmedText(AsView(a))) + ";", true; }
+    void Log(int32_t code, std::string_view text) override { trace += "log" + std::to_string(code) + " " + std::string(text) + ";"; }
+};
+
+TEST_F(ScriptTest, InstallPassCarriesOutTheFileSections)
+{
+    auto copy = [](std::string from, std::string to) { return "From:  S:\\" + from + " To:  D:\\" + to + ';'; };
+    auto copied = [&copy](std::string from, std::string to, int bar) { return copy(from, to) + "bar " + std::to_string(bar) + ";log2 S:\\" + from + " to: D:\\" + to + ';'; };
+    auto unexpected = [](std::string from) { return "?511 File Copy Error: Unexpected error installing S:\\" + from + "\rPossible INSTALL.LST error or faulty media;"; };
+    const std::string readError = "?011 Aborting Installation: Error when reading from INSTALL.LST;", banner = "paint;banner S:\\SUB\\P.BMP;",
+                      cancel = "?322 Abort Installation?: Installation interrupted, would you like\rto abort?;";
+    struct Case { std::string script, events, answers; bool diskFull, ok; int32_t copyErrors; std::string trace; } cases[] = {
+        // copy with and without a destination, mkdir after chdir, existing directory, blank copy, chdir back.
+        {"filestart\ncopy A.EX_\nmkdir SUB\nchdir SUB\ncopy C \"C 2\"\nmkdir X\nmkdir HAVE\ncopy\nchdir\ncopy B\n", "", "", false, true, 0,
+         copied("A.EX_", "A.EXE", 655) + "log1 D:\\SUB;" + copied("SUB\\C", "SUB\\C 2", 720) + "log1 D:\\X;" + copied("B", "B", 1048)},
+        // Commands outside file sections; comments; the end-of-file mark ends the pass.
+        {"copy B\ngeneralstart\nmkdir Q\ndiagstart init\ncopy B\n# filestart\nfilestart\n\x1a" "copy B\n", "", "", false, true, 0, ""},
+        {"filestart\nchdir NONE\ncopy B\n", "", "", false, false, 0, readError}, {"filestart\nmkdir NO\\DEEP\n", "", "", false, false, 0, readError},
+        // Retry reads the line again, Ignore logs the error, Abort ends silently.
+        {"filestart\ncopy MISSING\ncopy HAVE2 HAVE\nchdir\ncopy MISSING\n", "", "1002", false, false, 3,
+         copy("MISSING", "MISSING") + unexpected("MISSING") + copy("MISSING", "MISSING") + unexpected("MISSING") + "log3 S:\\MISSING to: D:\\MISSING;" +
+             copy("HAVE2", "HAVE") + unexpected("HAVE2") + "log3 S:\\HAVE2 to: D:\\HAVE;" + copy("MISSING", "MISSING") + unexpected("MISSING")},
+        {"filestart\ncopy MISSING X\ncopy B\n", "", "", true, false, 1,
+         copy("MISSING", "X") + "?011 File Copy Error: Error installing S:\\MISSING\r to D:\\XDisk full.\rFree some space & re-run installation.;"},
+        // Cancel answered No goes on; the next Cancel answered Yes ends the pass. Redraws show the banner again.
+        {"filestart\nbanner SUB\\P.BMP\nmkdir X\ncopy B\n", "||RCO|C|", "21", false, false, 0,
+         banner + banner + cancel + "log1 D:\\X;" + cancel + "?011 Cancel Pressed: Installation aborted;"},
+        {"filestart\nassociate .a|A|x|\nvariable V=1\nprogram G|x|N|\ndiagstart\nvariable W=2\n", "", "", false, true, 0,
+         "collect 12 .a|A|x|;collect 13 V=1;collect 14 G|x|N|;"},
+    };
+    for (const Case& c : cases) {
+        InstallState& state = TheInstallState();
+        state = InstallState{};
+        state.sourceDir.assign("S:\\"), state.installDir.assign("D:\\"), state.targetDir.assign("D:\\"), state.progressScale = 10000 / 65535.0f;
+        FakeMachine machine;
+        machine.events = c.events, machine.answers = c.answers, machine.diskFull = c.diskFull;
+        std::FILE* script = ScriptFile(c.script);
+        EXPECT_EQ(std::tuple(RunInstallPass(script, machine), machine.trace, state.copyErrors), std::tuple(c.ok, c.trace, c.copyErrors)) << c.script;
+        std::fclose(script);
+    }
+    EXPECT_EQ(ProgressPosition(int64_t{3} << 32, (int64_t{6} << 32) / 65535.0f), 32767);  // beyond 4 GB
+    EXPECT_EQ(ProgressPosition(1, 0), 0);
+}
+
+TEST(InstallLog, Lines)
+{
+    EXPECT_EQ(LogHeaderText(8, 9, 1999, 2, 3), "Install log generated by Marrowfield installer at 08:09 on 03 Feb 1999.");
+    EXPECT_EQ(LogHeaderText(23, 59, 2026, 12, 31), "Install log generated by Marrowfield installer at 23:59 on 31 Dec 2026.");
+    for (auto [code, text, line] : {std::tuple<int32_t, const char*, const char*>{kLogCreatedDirectory, "C:\\D  ", "Created directory: C:\\D"}, {kLogCopiedFile, "a to: b", "Copied file: a to: b"},
+                                    {kLogCopyError, "a to: b", "** Error When Copying a to: b"}, {kLogUnfinished, " ", "** Error: Unfinished installation"},
+                                    {kLogText, "#", "#"}, {9, "x", " x"}})
+        EXPECT_EQ(LogEntryLine(code, text), line) << code;
+    EXPECT_EQ(LogEntryLine(kLogCopiedFile, std::string(600, 'p')).size(), 613u);
+    EXPECT_EQ(LogSummaryLine(0) + '|' + LogSummaryLine(12), "# Install program finished. 0 copy error(s)|# Install program finished. 12 copy error(s)");
+}
+
+TEST(TextScan, TokensAndCharacters)
+{
+    char text[] = "a\r\n\nb", empty[] = "", delimiters[] = "\n\n", abc[] = "abca";
+    EXPECT_STREQ(NextToken(text, "\n"), "a\r");
+    EXPECT_STREQ(NextToken(nullptr, "\n"), "b");
+    EXPECT_EQ(NextToken(nullptr, "\n"), nullptr);
+    EXPECT_EQ(NextToken(empty, "\n"), nullptr);
+    EXPECT_EQ(NextToken(delimiters, "\n"), nullptr);
+    EXPECT_EQ((std::array{FindLastChar(abc, 'a'), FindLastChar(abc, 'c'), FindLastChar(abc, 'x'), FindLastChar(abc, '\0'), FindAnyOf(abc, "cb")}),
+              (std::array<char*, 5>{abc + 3, abc + 2, nullptr, abc + 4, abc + 1}));
+    EXPECT_EQ(std::pair(SpanOfSet("aab", "a"), IgnoreHook(5)), std::pair(std::size_t{2}, 0));
+}
+
 TEST(DirectoryRules, NamesMessageAndBrowseStart)
 {
-    for (const char* name : {"C:\\Program Files\\App", "  C:\\DEMO  ", "DEMO", "\\\\server\\share"})
-        EXPECT_TRUE(IsAcceptableDirectoryName(name)) << name;
+    for (const char* name : {"C:\\Program Files\\App", "  C:\\DEMO  ", "DEMO", "\\\\server\\share"}) EXPECT_TRUE(IsAcceptableDirectoryName(name)) << name;
     for (const char* name : {"", "  ", "C:\\a*b", "C:\\a:b", "C:\\a?b", "C:\\a\"b", "C:\\a<b", "C:\\a>b", "C:\\a|b", "C:/D", ":\\D", "CC:\\D"})
         EXPECT_FALSE(IsAcceptableDirectoryName(name)) << name;
     EXPECT_EQ(kBadDirectoryNameMessage, "A directory name cannot contain any of the following characters:\r\t/ : * ? \" < > |");
     const std::tuple<std::string, std::set<std::string>, std::string, std::vector<std::string>> cases[] = {  // existing, start, tested
-        {"C:\\A\\B\\", {"C:\\A"}, "C:\\A", {"C:\\A\\B\\", "C:\\A"}},
-        {"D:\\x\\y", {}, "D:", {"D:\\x\\y", "D:\\x"}},  // the drive itself is not tested
-        {"C:\\", {"C:\\"}, "C:\\", {"C:\\"}},
-        {"DEMO", {}, "DE", {"DEMO", "DEM"}},  // no backslash: one character at a time
+        {"C:\\A\\B\\", {"C:\\A"}, "C:\\A", {"C:\\A\\B\\", "C:\\A"}}, {"D:\\x\\y", {}, "D:", {"D:\\x\\y", "D:\\x"}},  // the drive itself is not tested
+        {"C:\\", {"C:\\"}, "C:\\", {"C:\\"}}, {"DEMO", {}, "DE", {"DEMO", "DEM"}},  // no backslash: one character at a time
     };
     for (const auto& [proposed, existing, start, tested] : cases) {
         FixedText<261> buffer(proposed);
@@ -229,44 +309,29 @@ TEST(DirectoryRules, NamesMessageAndBrowseStart)
     }
 }
 
-TEST(FieldInfo, ParsingRules)
+TEST(BandColours, EachComponentRoundsItsOwnStep)
 {
-    static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars", "Lengths"};
-    const std::pair<std::string, std::string> cases[] = {  // "section id values |item |item;" for each line parsed
-        {"[Ranges]\n1003 0 100\n[Menus]\n[Checks]\n[Tabs]\n[Grids]\n[Colours]\n[Trackbars]\n[Lengths]\n\0"s, "Ranges 1003 0 100;"},
-        {"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
-        {"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n", "Ranges 1003 0 100;Checks 2006 1;"},
-        {"[Ranges]\r\n7 -2.5 1e3\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n", "Ranges 7 -2.5 1000;Menus 9 2 2 |Red |Green;"},
-        {"[Colours]\n300 255 0 0 0 0 128\n[Trackbars]\n301 10 1 5 20 40\n[Lengths]\n302 64\n", "Colours 300 255 0 0 0 0 128;Trackbars 301 10 1 5 20 40;Lengths 302 64;"},
-        {"[Checks]\n2005 1\nabc 1\n2006 on\n2006\n2006 1x\n20x6 1\n2007 0\n", "Checks 2005 1;Checks 2007 0;"},
-        {"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n14 0 0\n[Tabs]\n13 1 0\n[Checks]\n1 1\n", "Menus 12 3 2 |[Checks] |2006 1 |#;Menus 14 0 0;Tabs 13 1 0 |[Checks];"},
-        {"[Menus]\n11 2 1\n" + std::string(1030, 'x') + "\n" + std::string(1000, 'z') + std::string(40, ' ') + "\n",
-         "Menus 11 2 1 |" + std::string(1024, 'x') + " |" + std::string(1000, 'z') + ";"},
-    };
-    for (const auto& [block, parsed] : cases) {
-        std::ostringstream out;
-        for (const FieldInfoLine& line : ParseFieldInfo(block)) {
-            out << kNames[static_cast<int>(line.section)] << ' ' << line.id;
-            for (double v : line.values) out << ' ' << v;
-            for (const std::string& item : line.items) out << " |" << item;
-            out << ';';
-        }
-        EXPECT_EQ(out.str(), parsed) << testing::PrintToString(block.substr(0, 50));
-    }
+    // floor(s + (e - s) * k / N + 1/2) in integers; the band counts a display gives are odd, so no ties.
+    for (int32_t n : {1, 15, 127, 255})
+        for (int32_t s = 0; s <= 255; s += 15)
+            for (int32_t e = 0; e <= 255; e += 15)
+                for (int32_t k = 0; k < n; ++k)
+                    ASSERT_EQ(BandComponent(s, e, n, k), (2LL * s * n + 2LL * (e - s) * k + n) / (2LL * n)) << s << "->" << e << " " << n << " " << k;
+    EXPECT_EQ(BandColour({0, 0, 75}, {0, 0, 255}, 255, 254), (ColourTriple{0, 0, 254}));  // 254.79: the end colour is never reached
+    EXPECT_EQ(BandColour({10, 200, 0}, {250, 20, 128}, 15, 7), (ColourTriple{122, 116, 60}));
 }
 
-TEST(MessageBox, StyleAndAnswer)
+TEST(PagePicture, PlacedAtItsOwnSizeAboveTheBottom)
 {
-    // Windows' flags: buttons 0 to 5, icons 0x10 to 0x40, defaults 0, 0x100, 0x200. Two-button sets: default 1 is
-    // the first button, anything else the second; three-button sets: 1, 2, anything else the third.
-    for (auto [buttons, icon, defaultButton, style] : {std::array{0, 1, 1, 0x10}, std::array{1, 4, 1, 0x41}, std::array{1, 0, 0, 0x101},
-                                                      std::array{2, 3, 2, 0x135}, std::array{3, -1, 3, 0x104}, std::array{4, 2, 2, 0x123},
-                                                      std::array{4, 0, 9, 0x203}, std::array{5, 16, 0, 0x202}, std::array{5, 3, 1, 0x32}})
-        EXPECT_EQ(MessageBoxStyle(buttons, icon, defaultButton), uint32_t(style)) << buttons << ' ' << icon << ' ' << defaultButton;
-    // IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7; 0 when no box could be shown.
-    std::vector<int32_t> answers;
-    for (int id = -1; id <= 8; ++id) answers.push_back(MessageBoxAnswer(id));
-    EXPECT_EQ(answers, (std::vector<int32_t>{-1, -1, 1, 0, 2, 1, 0, 1, 2, -1}));
+    for (auto [w, h, x1, y1, x2, y2] : {std::tuple{320, 200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480},
+                                        std::tuple{320, -200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480},  // stored top-down
+                                        std::tuple{640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2},
+                                        std::tuple{1280, 480, 0.0f, 0.1f, 1.0f, 0.6f},  // reduced to the width
+                                        std::tuple{2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f}}) {
+        const PictureArea a = PagePictureArea(w, h, 640, 480);
+        for (auto [got, expected] : {std::pair{a.x1, x1}, std::pair{a.y1, y1}, std::pair{a.x2, x2}, std::pair{a.y2, y2}})
+            EXPECT_NEAR(got, expected, 1e-5) << w << 'x' << h;
+    }
 }
 
 }  // namespace
