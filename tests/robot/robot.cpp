@@ -185,14 +185,23 @@ bool Press(HWND button, PressBy how)
     DWORD_PTR result = 0;
     if (how == PressBy::Post) return PostMessageA(button, BM_CLICK, 0, 0) != 0;
     if (how == PressBy::Send) return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    // Its window in front, then a click whose every event carries the
+    // position: Wine may move the pointer back to where X last saw it.
+    HWND top = GetAncestor(button, GA_ROOT);
+    SetForegroundWindow(top);
+    if (!WaitUntil([&] { return GetForegroundWindow() == top; }, 5s)) return false;
     const RECT r = ScreenRectOf(button);
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(centre.x, centre.y);
+    if (!WaitUntil([&] { return WindowFromPoint(centre) == button; }, 5s)) return false;
     INPUT input[3] = {};
-    for (INPUT& i : input) i.type = INPUT_MOUSE;
-    input[0].mi.dx = (r.left + r.right) / 2 * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    input[0].mi.dy = (r.top + r.bottom) / 2 * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        input[i].type = INPUT_MOUSE;
+        input[i].mi.dx = centre.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input[i].mi.dy = centre.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
     return SendInput(3, input, sizeof(INPUT)) == 3;
 }
 
