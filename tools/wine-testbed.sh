@@ -13,6 +13,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 build=$(dirname "$testbed")
 log="$testbed/testbed.log"
+# Drive types live in the 64-bit registry view, which only the 64-bit side
+# writes: with 32-bit Wine installed, plain wine is the 32-bit loader and its
+# regedit writes the 32-bit view, where the mount manager never looks.
+regedit64() { if [ -x /usr/lib/wine/wine64 ]; then /usr/lib/wine/wine64 regedit "$@"; else wine regedit "$@"; fi; }
+# A prefix of an older test bed is made again: one made before 32-bit Wine
+# was installed has no 32-bit half.
+version="2 $( [ -x /usr/lib/wine/wine ] && echo wow64 || echo win64)"
 
 start_display() {
   if [ -n "${DISPLAY:-}" ]; then
@@ -73,11 +80,11 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
 REG
-  (cd "$WINEPREFIX/drive_c" && wine regedit /S 'C:\drives.reg' >>"$log" 2>&1 </dev/null)
+  (cd "$WINEPREFIX/drive_c" && regedit64 /S 'C:\drives.reg' >>"$log" 2>&1 </dev/null)
   rm -f "$WINEPREFIX/drive_c/drives.reg"
   wineserver -w
   make_nodrives_prefix
-  touch "$WINEPREFIX/.testbed-ready"
+  echo "$version" > "$WINEPREFIX/.testbed-ready"
 }
 
 # A second prefix for a machine without a fixed or network drive: C: is a
@@ -95,7 +102,7 @@ REGEDIT4
 "f:"=-
 "y:"="cdrom"
 REG
-  (cd "$nodrives/drive_c" && WINEPREFIX="$nodrives" wine regedit /S 'C:\nodrives.reg' >>"$log" 2>&1 </dev/null)
+  (cd "$nodrives/drive_c" && WINEPREFIX="$nodrives" regedit64 /S 'C:\nodrives.reg' >>"$log" 2>&1 </dev/null)
   rm -f "$nodrives/drive_c/nodrives.reg"
   WINEPREFIX="$nodrives" wineserver -k >/dev/null 2>&1 || true
   WINEPREFIX="$nodrives" wineserver -w >/dev/null 2>&1 || true
@@ -105,7 +112,7 @@ case "$action" in
 up)
   mkdir -p "$testbed"
   start_display
-  if [ ! -f "$WINEPREFIX/.testbed-ready" ]; then create_prefix; fi
+  if [ "$(cat "$WINEPREFIX/.testbed-ready" 2>/dev/null)" != "$version" ]; then create_prefix; fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   setsid wineserver -p >>"$log" 2>&1 </dev/null &
