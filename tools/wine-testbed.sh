@@ -13,13 +13,17 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 build=$(dirname "$testbed")
 log="$testbed/testbed.log"
-# Drive types live in the 64-bit registry view, which only the 64-bit side
-# writes: with 32-bit Wine installed, plain wine is the 32-bit loader and its
-# regedit writes the 32-bit view, where the mount manager never looks.
-regedit64() { if [ -x /usr/lib/wine/wine64 ]; then /usr/lib/wine/wine64 regedit "$@"; else wine regedit "$@"; fi; }
+# Everything here runs on the 64-bit loader. With 32-bit Wine installed,
+# plain wine is the 32-bit loader: its regedit writes the 32-bit registry
+# view, where the mount manager never looks for drive types, and on a kernel
+# without 32-bit support it cannot start at all.
+wine64=/usr/lib/wine/wine64
+[ -x "$wine64" ] || wine64=wine
+regedit64() { "$wine64" regedit "$@"; }
+wine32_usable() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 # A prefix of an older test bed is made again: one made before 32-bit Wine
 # was installed has no 32-bit half.
-version="2 $( [ -x /usr/lib/wine/wine ] && echo wow64 || echo win64)"
+version="3 $(wine32_usable && echo wow64 || echo win64)"
 
 start_display() {
   if [ -n "${DISPLAY:-}" ]; then
@@ -45,7 +49,7 @@ start_display() {
 create_prefix() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  wineboot -i >>"$log" 2>&1 </dev/null
+  "$wine64" wineboot -i >>"$log" 2>&1 </dev/null
   wineserver -w
   for d in "$WINEPREFIX"/dosdevices/*; do
     case "$d" in */c:) ;; *) rm -f "$d" ;; esac
@@ -117,7 +121,7 @@ up)
   wineserver -w >/dev/null 2>&1 || true
   setsid wineserver -p >>"$log" 2>&1 </dev/null &
   # Warm up with nothing attached to our output.
-  (cd "$WINEPREFIX/drive_c" && DISPLAY=$(cat "$testbed/display") wine cmd /c exit >>"$log" 2>&1 </dev/null)
+  (cd "$WINEPREFIX/drive_c" && DISPLAY=$(cat "$testbed/display") "$wine64" cmd /c exit >>"$log" 2>&1 </dev/null)
   echo "test bed up: prefix $WINEPREFIX, display $(cat "$testbed/display")"
   ;;
 down)
