@@ -17,6 +17,7 @@
 //             fill NAME BYTES    readonly NAME      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
+//             medium PATH        an existing medium, used as it is and left in place
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
 //             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
@@ -148,7 +149,7 @@ public:
     {
         process_.Kill();
         for (const std::string& p : machinePaths_) RemoveTree(p);
-        RemoveTree(medium_);
+        if (!givenMedium_) RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
     // Runs the scenario; the text of the first failure, or blank.
@@ -174,6 +175,7 @@ private:
     std::vector<std::string> log_;
     std::size_t logLine_ = 0;
     Duration patience_ = 5s, windowPatience_ = kPatience;
+    bool givenMedium_ = false;
 };
 
 std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped)
@@ -181,8 +183,9 @@ std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber
     // The test bed's prefix without drives runs only the scenarios made for it, and only it runs them.
     const bool noDrives = GetEnvironmentVariableA("MARROW_PREFIX", nullptr, 0) > 0;
     if (noDrives != (std::find(lines.begin(), lines.end(), "prefix nodrives") != lines.end())) return skipped = true, "";
-    RemoveTree(medium_);
-    CreateDirectoryA(medium_.c_str(), nullptr);
+    for (const std::string& line : lines)
+        if (line.starts_with("medium ")) medium_ = line.substr(7), givenMedium_ = true;
+    if (!givenMedium_) RemoveTree(medium_), CreateDirectoryA(medium_.c_str(), nullptr);
     for (lineNumber = 1; lineNumber <= static_cast<int>(lines.size()); ++lineNumber) {
         const std::string& line = lines[lineNumber - 1];
         if (line.empty() || line[0] == '#') continue;
@@ -308,7 +311,7 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
     if (verb == "mkdir") return Machine(rest), CreateDirectoryA(rest.c_str(), nullptr) != 0;
     if (verb == "dir" || verb == "nodir") return Machine(rest, false), expect(verb + " " + rest, [&] { return DirectoryExists(rest); }, verb == "dir");
     if (verb == "nofile") return Machine(rest), expect("nofile " + rest, [&] { return FileExists(rest); }, false);
-    if (verb == "prefix") return true;
+    if (verb == "prefix" || verb == "medium") return true;
     // The program and its windows.
     if (verb == "run") {
         StartOptions options;
