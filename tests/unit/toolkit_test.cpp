@@ -17,8 +17,7 @@
 
 namespace {
 
-using namespace std::string_literals;
-using namespace std::string_view_literals;
+using namespace std::literals;
 
 // op: U upper, L lower, N length, J justify by arg, W first word into an arg-wide field ("word|rest"),
 // I to integer, F from integer text by format arg into a field as wide as the result. Error: QErrorInfo(1).
@@ -29,13 +28,13 @@ std::string Apply(const TextCase& c)
     std::string text = c.text, field(c.op == 'W' ? std::stoul(c.arg) : c.result.size(), '#');
     int32_t value = 12345;
     switch (c.op) {
-    case 'U': QStrUpper(text); return text;
-    case 'L': QStrLower(text); return text;
+    case 'U': return QStrUpper(text), text;
+    case 'L': return QStrLower(text), text;
     case 'N': return std::to_string(QStrLength(text));
-    case 'J': QStrJustify(text, c.arg); return text;
-    case 'W': QStrFirstWord(text, field); return field + '|' + text;
-    case 'I': QStrToInt(text, value); return std::to_string(value);
-    default: QStrFromInt(std::stoi(text), field, c.arg); return field;
+    case 'J': return QStrJustify(text, c.arg), text;
+    case 'W': return QStrFirstWord(text, field), field + '|' + text;
+    case 'I': return QStrToInt(text, value), std::to_string(value);
+    default: return QStrFromInt(std::stoi(text), field, c.arg), field;
     }
 }
 
@@ -152,9 +151,7 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
                                                       {4, 2, 2, 0x123}, {4, 0, 9, 0x203}, {5, 16, 0, 0x202}, {5, 3, 1, 0x32}})
         EXPECT_EQ(MessageBoxStyle(buttons, icon, defaultButton), uint32_t(style)) << buttons << ' ' << icon << ' ' << defaultButton;
     // IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7; 0 when no box could be shown.
-    std::vector<int32_t> answers;
-    for (int id = -1; id <= 8; ++id) answers.push_back(MessageBoxAnswer(id));
-    EXPECT_EQ(answers, (std::vector<int32_t>{-1, -1, 1, 0, 2, 1, 0, 1, 2, -1}));
+    for (int id = -1; id <= 8; ++id) EXPECT_EQ(MessageBoxAnswer(id), (std::array{-1, -1, 1, 0, 2, 1, 0, 1, 2, -1}[id + 1])) << id;
 }
 
 using Bytes = std::vector<uint8_t>;
@@ -162,11 +159,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0;
 
 // Writes the n low bytes of v at offset at, little-endian, growing b as needed.
-Bytes Set(Bytes b, std::size_t at, uint32_t v, std::size_t n = 4)
-{
-    for (b.resize(std::max(b.size(), at + n)); n-- > 0; v >>= 8) b[at++] = static_cast<uint8_t>(v);
-    return b;
-}
+Bytes Set(Bytes b, std::size_t at, uint32_t v, std::size_t n = 4) { for (b.resize(std::max(b.size(), at + n)); n-- > 0; v >>= 8) b[at++] = uint8_t(v); return b; }
 
 Bytes With(Bytes b, std::size_t at, std::string_view s) { return b.resize(std::max(b.size(), at + s.size())), std::ranges::copy(s, &b[at]), b; }
 
@@ -227,10 +220,8 @@ TEST(Pictures, RecognitionFollowsTheTableInOrder)
         {"pcl reset", Text("\x1b" "E\x1b&l0O"), {11}}, {"esc u 1", Text("\x1bU\x01\0yz"sv), {13}}, {"size decides shortness", Text("%!PS"), {0}, 3},
         {"pcx header cut short", Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000},
     };
-    for (const Case& c : cases) {
-        const PictureInfo i = RecognisePicture(c.file, c.size ? c.size : c.file.size());
-        EXPECT_EQ((std::array{i.type, i.width, i.height, i.colours, i.compressed}), c.info) << c.name;
-    }
+    auto info = [](const PictureInfo& i) { return std::array{i.type, i.width, i.height, i.colours, i.compressed}; };
+    for (const Case& c : cases) EXPECT_EQ(info(RecognisePicture(c.file, c.size ? c.size : c.file.size())), c.info) << c.name;
 }
 
 // A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
@@ -249,8 +240,8 @@ TEST(Pictures, BmpDecoding)
     const std::vector<uint32_t> up = {kRed, kGreen, kBlue, 0xFFFF00, 0x00FFFF, 0xFF00FF};
     const std::vector<uint32_t> pal = {0x101010, kRed, kGreen, kBlue, kWhite, 0x808080, 0xFFFF00, 0x00FFFF}, pal4(&pal[0], &pal[4]), pal6(&pal[0], &pal[6]);
     const uint32_t p0 = pal[0], a = 0x112233, b = 0xAABBCC;
-    std::vector<uint32_t> g;
-    for (uint32_t i = 0; i < 16; ++i) g.push_back(i * 0x111111);
+    std::vector<uint32_t> g(16);  // greys
+    for (uint32_t i = 0; i < 16; ++i) g[i] = i * 0x111111;
     const Bytes base = BmpFile({.w = 2, .h = 2, .px = Bytes(16, 0x40)});  // 54 bytes of headers, two rows of 8
     const Bytes rle = BmpFile({.w = 2, .h = 2, .bits = 8, .comp = 1, .used = 1, .pal = {kRed}});
     const DecodeCase cases[] = {
