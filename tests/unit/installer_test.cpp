@@ -86,9 +86,9 @@ std::string Parse(std::FILE* file)
     text("title", state.generalTitle), text("message", g.message), add(g.backgroundStyle != 1, "backgrnd", std::to_string(g.backgroundStyle));
     add(g.font != 5, "font", std::to_string(g.font)), rgb("colour", g.titleColour, {255, 255, 255}), rgb("sfillcol", g.startFillColour, {0, 0, 75});
     rgb("efillcol", g.endFillColour, {0, 0, 255}), text("defdest", state.installDir);
-    for (std::size_t n = 0; n <= 5; ++n) {  // slot 0 is no page: nothing may land there
-        const std::string p = 'p' + std::to_string(n) + '.';
-        text(p + "title", plan.pages[n].title), text(p + "message", plan.pages[n].message), add(plan.pages[n].hasPicture, p + "banner", plan.pages[n].picture.str());
+    for (std::size_t n = 0; const PageText& page : plan.pages) {  // slot 0 is no page: nothing may land there
+        const std::string p = 'p' + std::to_string(n++) + '.';
+        text(p + "title", page.title), text(p + "message", page.message), add(page.hasPicture, p + "banner", page.picture.str());
     }
     add(state.bytesDone != 0, "bytes", std::to_string(state.bytesDone)), text("subdir", state.subDir), text("target", state.targetDir), text("bannerPath", state.bannerPath);
     return out + services.told;
@@ -154,17 +154,14 @@ struct FakeMachine final : PassServices {
         trace += '?' + std::to_string(buttons) + std::to_string(icon) + std::to_string(defaultButton) + ' ' + std::string(caption) + ": " + std::string(text) + ';';
         return Take(answers, '1') - '0';
     }
-    void PaintBackground() override { trace += "paint;"; }
-    void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ";"; }
-    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }
-    bool FileExists(std::string_view p) override { return files.contains(p); }
+    void PaintBackground() override { trace += "paint;"; }  void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ";"; }
+    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }  bool FileExists(std::string_view p) override { return files.contains(p); }
     bool MakeDirectory(std::string_view p) override { const std::string d = Dir(p); return dirs.contains(d.substr(0, d.rfind('\\'))) && dirs.insert(d).second; }
     int32_t CopyExpanded(std::string_view s, std::string_view d) override { return !files.contains(s) || dirs.contains(d) ? 4 : (files[std::string(d)] = files.find(s)->second, 0); }
     std::string ExpandedName(std::string_view p) override { return std::string(p.ends_with('_') ? p.substr(0, p.size() - 1) : p) + (p.ends_with('_') ? "E" : ""); }
     bool SourceSize(std::string_view p, int64_t& size) override { return size = files.contains(p) ? files.find(p)->second : 0, files.contains(p); }
-    bool SourceExceedsFreeSpace(std::string_view) override { return diskFull; }
+    bool SourceExceedsFreeSpace(std::string_view) override { return diskFull; }  void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ";"; }
     void ShowProgressTexts(std::string_view from, std::string_view to) override { trace += std::string(from) + " " + std::string(to) + ";"; }
-    void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ";"; }
     bool Collect(int32_t keyword, std::span<char> a) override { return trace += "collect " + std::to_string(keyword) + " " + std::string(TrimmedText(AsView(a))) + ";", true; }
     void Log(int32_t code, std::string_view text) override { trace += "log" + std::to_string(code) + " " + std::string(text) + ";"; }
 };
