@@ -32,11 +32,9 @@ TEST(Script, LineRoutines)
         {"\"MY FILE.TX_\" MYFILE.TXT", {"MY FILE.TX_", "MYFILE.TXT", ""}}, {"\"MY FILE.TX_ MYFILE.TXT", {"\"MY", "FILE.TX_", "MYFILE.TXT", ""}},
         {"a\"b c\" d", {"a\"b", "c\"", "d"}}, {"\"  inner  blanks \"", {"  inner  blanks", ""}}, {"\"" + w300 + "\" next", {w300.substr(0, 261), "next"}},
     };
-    for (const auto& [text, expected] : arguments) {
-        FixedText<1024> rest(text);
-        for (ScriptArgument argument; const std::string& e : expected)  // each argument replaces what the field held
-            EXPECT_EQ((argument.assign("junk"), NextArgument(rest, argument), argument.view()), Field(e, 261)) << text;
-    }
+    ScriptArgument argument;  // each argument replaces what the field held
+    for (const auto& [text, expected] : arguments)
+        for (FixedText<1024> rest(text); const std::string& e : expected) EXPECT_EQ((argument.assign("junk"), NextArgument(rest, argument), argument.view()), Field(e, 261)) << text;
     TheInstallState().installDir.assign("C:\\DEMO\\");
     const std::tuple<std::string, std::array<bool, 3>, int32_t, std::array<std::string, 3>> bars[] = {  // line, substitute, count, fields
         {".dem|Demo Document|<defdir>\\DEMO.EXE|", {false, false, true}, 3, {".dem", "Demo Document", "C:\\DEMO\\DEMO.EXE"}},
@@ -51,10 +49,8 @@ TEST(Script, LineRoutines)
         {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"}, {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
         {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"}, {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // not again
     };
-    for (const auto& [dir, text, length, result] : defdirs) {
-        std::string line = Field(text, length);
-        EXPECT_EQ((TheInstallState().installDir.assign(dir), SubstituteDefdir(line), line), Field(result, length)) << dir << ' ' << text;
-    }
+    for (auto [dir, text, length, result] : defdirs)
+        EXPECT_EQ((TheInstallState().installDir.assign(dir), text = Field(text, length), SubstituteDefdir(text), text), Field(result, length)) << dir;
 }
 
 // Copy sources hold 10 bytes unless sized here; names with MISSING do not exist.

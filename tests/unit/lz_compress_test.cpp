@@ -52,10 +52,8 @@ TEST(LzCompress, DerivesTheCompressedName)
 {
     const char* cases[][2] = {{"DEMO.EXE", "DEMO.EX_ E"}, {"A.C", "A.C_ "}, {"README", "README._ "}, {"NAME.", "NAME._ "},
                               {"dir.d/setup.inf", "dir.d/setup.in_ f"}, {"SETUP.EX_", " the name already ends in '_'"}, {"disk1/", " no file name"}};
-    for (const auto& [in, expected] : cases) {
-        const LzName n = LzCompressedName(in);
-        EXPECT_EQ(n.name + " " + (n.replacedChar ? std::string(1, n.replacedChar) : "") + n.error, expected);
-    }
+    auto shown = [](const LzName& n) { return n.name + " " + (n.replacedChar ? std::string(1, n.replacedChar) : "") + n.error; };
+    for (const auto& [in, expected] : cases) EXPECT_EQ(shown(LzCompressedName(in)), expected) << in;
 }
 
 TEST(LzExpand, RefusesMalformedFiles)

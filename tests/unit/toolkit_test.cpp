@@ -224,7 +224,7 @@ void ExpectDecoded(int32_t (*decode)(std::span<const uint8_t>, DecodedPicture&),
     EXPECT_EQ(std::tuple(decode(c.file, out), out.width, out.height, out.pixels), std::tuple(c.code, c.width, c.height, c.pixels)) << c.name;
 }
 
-TEST(Pictures, BmpDecoding)
+TEST(Pictures, Decoding)
 {
     // 24 bits, 3x2: rows of 9 bytes padded to 12, bottom row first unless the height is negative.
     const Bytes rows = {0, 255, 255, 255, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
@@ -256,17 +256,14 @@ TEST(Pictures, BmpDecoding)
         {"rle rows missing", With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2}, {"rle absolute run cut", With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},
     };
     for (const DecodeCase& c : cases) ExpectDecoded(DecodeBmp, c);
-}
-
-TEST(Pictures, PcxDecoding)
-{
+    // PCX pictures.
     const std::vector<uint32_t>& h = kEga;
     const uint32_t W = kWhite;
     auto grey = [](uint32_t v) { return v * 0x010101; };
     std::vector<uint32_t> end(256, 0);
     end[0] = 0x123456, end[1] = 0x654321, end[2] = 0xABCDEF, end[7] = 0x0A0B0C, end[255] = 0xFEDCBA;
-    const Bytes base = PcxFile({.x1 = 1, .line = 2, .data = {0x10, 0x20}});  // 2x1, 8 bits, one plane
-    const DecodeCase cases[] = {
+    const Bytes pcx = PcxFile({.x1 = 1, .line = 2, .data = {0x10, 0x20}});  // 2x1, 8 bits, one plane
+    const DecodeCase pcxCases[] = {
         {"monochrome ignores the header palette", PcxFile({.bits = 1, .x1 = 9, .y1 = 1, .line = 2, .data = {0xA5, 0x80, 0xC1, 0xFF, 0x40}}), 0, 10, 2,
          {W, 0, W, 0, 0, W, 0, W, W, 0, W, W, W, W, W, W, W, W, 0, W}},
         {"16 colours in 4 planes", PcxFile({.bits = 1, .planes = 4, .x1 = 7, .line = 2, .data = {0x8A, 0, 0x49, 0, 0x2A, 0, 0x19, 0}}), 0, 8, 1, {h[1], h[2], h[4], h[8], h[15], h[0], h[5], h[10]}},
@@ -276,10 +273,10 @@ TEST(Pictures, PcxDecoding)
         {"24 bits, a run across planes", PcxFile({.planes = 3, .x1 = 1, .line = 2, .data = {0xC3, 0x7F, 0x20, 1, 2}}), 0, 2, 1, {0x7F7F01, 0x7F2002}},
         {"run across lines", PcxFile({.x1 = 2, .y1 = 1, .line = 4, .data = {0xC6, 5, 9, 0}}), 0, 3, 2, {grey(5), grey(5), grey(5), grey(5), grey(5), grey(9)}},
         {"empty run, window off the origin", PcxFile({.x0 = 5, .y0 = 3, .x1 = 6, .y1 = 3, .line = 2, .data = {0xC0, 0x55, 0x33, 0x44}}), 0, 2, 1, {grey(0x33), grey(0x44)}},
-        {"not pcx", With(base, 0, "\x0b"), 27}, {"uncompressed", With(base, 2, "\x00"sv), 27}, {"1 bit 5 planes", With(With(base, 3, "\x01"), 65, "\x05"), 27},
-        {"line too short", Set(base, 66, 1, 2), 27}, {"run cut", With(Cut(base, 129), 129, "\xC2"), 2},
+        {"not pcx", With(pcx, 0, "\x0b"), 27}, {"uncompressed", With(pcx, 2, "\x00"sv), 27}, {"1 bit 5 planes", With(With(pcx, 3, "\x01"), 65, "\x05"), 27},
+        {"line too short", Set(pcx, 66, 1, 2), 27}, {"run cut", With(Cut(pcx, 129), 129, "\xC2"), 2},
     };
-    for (const DecodeCase& c : cases) ExpectDecoded(DecodePcx, c);
+    for (const DecodeCase& c : pcxCases) ExpectDecoded(DecodePcx, c);
 }
 
 // One call on a fresh state (A area, U plot units, T text size), then "error;area;box ...;cell ..." in pixels of
@@ -294,15 +291,13 @@ TEST(GraphicsState, AreaUnitsColoursStylesAndCells)
         {'U', {-1, 9, 1, -9}, "0;0,0,1024,768;box 512,384,1024,384;cell 14,31"}, {'T', {2.0f, 1.6f}, "0;0,0,1024,768;box 0,384,1024,384;cell 27,49"},
         {'T', {0.5f, -1}, "0;0,0,1024,768;box 0,384,1024,384;cell 7,31"},
     };
+    auto list = [](std::initializer_list<int32_t> values) { std::string s; for (int32_t v : values) s += (s.empty() ? "" : ",") + std::to_string(v); return s; };
     for (const auto& [op, v, expected] : cases) {
         GraphicsState g;
         ResetErrorState(), op == 'A' ? SetArea(g, v[0], v[1], v[2], v[3]) : op == 'U' ? SetPlotUnits(g, v[0], v[1], v[2], v[3]) : SetTextSize(g, v[0], v[1]);
-        const PixelRect a = AreaPixels(g, 1024, 768), box = BoxPixels(g, 0, 0.5f, 1, 0.5f, 1024, 768);
-        const CharacterSize cell = TextCharacterSize(g, 1024, 768);
-        std::ostringstream out;
-        out << QErrorInfo(1) << ';' << a.left << ',' << a.top << ',' << a.right << ',' << a.bottom << ";box " << box.left << ',' << box.top
-            << ',' << box.right << ',' << box.bottom << ";cell " << cell.width << ',' << cell.height;
-        EXPECT_EQ(out.str(), expected);
+        const PixelRect a = AreaPixels(g, 1024, 768), b = BoxPixels(g, 0, 0.5f, 1, 0.5f, 1024, 768);
+        const CharacterSize c = TextCharacterSize(g, 1024, 768);
+        EXPECT_EQ(list({QErrorInfo(1)}) + ';' + list({a.left, a.top, a.right, a.bottom}) + ";box " + list({b.left, b.top, b.right, b.bottom}) + ";cell " + list({c.width, c.height}), expected);
     }
     GraphicsState g;  // colour numbers outside 0 to 255 are error 42; components are clamped
     DefineColour(g, 255, -2147483647, 2147483647, 256), SelectColour(g, 255);
