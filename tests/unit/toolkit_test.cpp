@@ -69,8 +69,7 @@ TEST(Errors, MessagesAndReportLines)
               (std::array{"Abnormal exit (code 0) :Marrowfield version 2.20"s, "Abnormal exit (code ****) :boom"s, "Abnormal exit (code 1) :" + std::string(4096, 'm')}));
     RaiseFileError(1, 2), RaiseOsError(13, 3);
     EXPECT_EQ((std::array{QErrorInfo(1), QErrorInfo(1), QErrorInfo(2), QErrorInfo(2), QErrorInfo(3), QErrorInfo(7)}), (std::array{13, 0, 2, 0, 3, 0}));
-    testing::internal::CaptureStdout();
-    RaiseError(1008), SetErrorReportingMode(kReportStdout), RaiseError(1008), RaiseError(13);  // silent until reporting goes to stdout
+    testing::internal::CaptureStdout(), RaiseError(1008), SetErrorReportingMode(kReportStdout), RaiseError(1008), RaiseError(13);  // silent until reporting goes to stdout
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error=1008:Unable to select specified dialog\nError=  13:Operating system command error in an OS routine\n");
     EXPECT_EQ(std::pair(ErrorReportingMode(), QErrorInfo(1)), std::pair(int32_t{kReportStdout}, 13));
     ResetErrorState();
@@ -93,8 +92,7 @@ std::string Changes(const std::vector<std::string>& lines, ToolkitConfig c = {})
 TEST(Config, DefaultsColoursIniLinesEnvironmentAndFile)
 {
     ToolkitConfig config;
-    FinishConfig(config);
-    EXPECT_EQ((std::tuple(config.pathSeparator, config.applicationName.str(), Changes({}))), (std::tuple('\\', "Marrowfield"s, ""s)));
+    EXPECT_EQ((FinishConfig(config), std::tuple(config.pathSeparator, config.applicationName.str(), Changes({}))), (std::tuple('\\', "Marrowfield"s, ""s)));
     for (auto [planes, bits, colours, graduated] : {std::array{1, 1, 2, 2}, {4, 1, 16, 8}, {1, 8, 256, 16}, {1, 16, 65536, 256}, {1, 32, 16777216, 256}})
         EXPECT_EQ(std::pair(DisplayColoursFor(planes, bits), GraduatedColoursFor(colours)), std::pair(colours, graduated)) << planes << 'x' << bits;
     // Tabs count as blanks; later lines win; a line is cut at 170 characters.
@@ -111,8 +109,7 @@ TEST(Config, DefaultsColoursIniLinesEnvironmentAndFile)
     const std::string path = (std::filesystem::temp_directory_path() / "marrow_config_test.ini").string();
     std::ofstream(path, std::ios::binary) << "; note\r\nPRINTER = 3\r\n" << std::string(300, 'x') << "\nPLOTTER=4\n\nver=1";
     EXPECT_EQ(std::pair(ReadIniFile(config, path.c_str()), Changes({}, config)), std::pair(true, "debug=2;drivers=3,4;ini=other.ini;chardir=D:\\CHR\\;version;"s));
-    std::filesystem::remove(path);
-    EXPECT_FALSE(ReadIniFile(config, path.c_str()) || IniFileExists(path.c_str()));
+    EXPECT_FALSE((std::filesystem::remove(path), ReadIniFile(config, path.c_str())) || IniFileExists(path.c_str()));
 }
 
 TEST(Dialogs, FieldInformationAndMessageBoxes)
@@ -218,12 +215,6 @@ TEST(Pictures, RecognitionFollowsTheTableInOrder)
 // A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
 struct DecodeCase { const char* name; Bytes file; int32_t code, width = 0, height = 0; std::vector<uint32_t> pixels = {}; };
 
-void ExpectDecoded(int32_t (*decode)(std::span<const uint8_t>, DecodedPicture&), const DecodeCase& c)
-{
-    DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
-    EXPECT_EQ(std::tuple(decode(c.file, out), out.width, out.height, out.pixels), std::tuple(c.code, c.width, c.height, c.pixels)) << c.name;
-}
-
 TEST(Pictures, Decoding)
 {
     // 24 bits, 3x2: rows of 9 bytes padded to 12, bottom row first unless the height is negative.
@@ -235,7 +226,7 @@ TEST(Pictures, Decoding)
     for (uint32_t i = 0; i < 16; ++i) g[i] = i * 0x111111;
     const Bytes base = BmpFile({.w = 2, .h = 2, .px = Bytes(16, 0x40)});  // 54 bytes of headers, two rows of 8
     const Bytes rle = BmpFile({.w = 2, .h = 2, .bits = 8, .comp = 1, .used = 1, .pal = {kRed}});
-    const DecodeCase cases[] = {
+    const DecodeCase cases[] = {  // BMP
         {"24 bottom-up", BmpFile({.w = 3, .h = 2, .px = rows}), 0, 3, 2, up}, {"24 top-down", BmpFile({.w = 3, .h = -2, .px = rows}), 0, 3, 2, {up[3], up[4], up[5], up[0], up[1], up[2]}},
         {"24 after a gap, last row unpadded", Cut(BmpFile({.w = 3, .h = 2, .gap = 5, .px = rows}), 59 + 21), 0, 3, 2, up},
         {"1 bit", BmpFile({.w = 3, .h = 2, .bits = 1, .pal = {a, b}, .px = {0x60, 0, 0, 0, 0xA0, 0, 0, 0}}), 0, 3, 2, {b, a, b, a, b, b}},
@@ -255,7 +246,6 @@ TEST(Pictures, Decoding)
         {"pixels cut", Cut(base, base.size() - 3), 2}, {"palette cut", BmpFile({.w = 1, .h = 1, .bits = 8, .px = {0, 0, 0, 0}}), 2},
         {"rle rows missing", With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2}, {"rle absolute run cut", With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},
     };
-    for (const DecodeCase& c : cases) ExpectDecoded(DecodeBmp, c);
     // PCX pictures.
     const std::vector<uint32_t>& h = kEga;
     const uint32_t W = kWhite;
@@ -276,7 +266,11 @@ TEST(Pictures, Decoding)
         {"not pcx", With(pcx, 0, "\x0b"), 27}, {"uncompressed", With(pcx, 2, "\x00"sv), 27}, {"1 bit 5 planes", With(With(pcx, 3, "\x01"), 65, "\x05"), 27},
         {"line too short", Set(pcx, 66, 1, 2), 27}, {"run cut", With(Cut(pcx, 129), 129, "\xC2"), 2},
     };
-    for (const DecodeCase& c : pcxCases) ExpectDecoded(DecodePcx, c);
+    for (auto [decode, table] : {std::pair{&DecodeBmp, std::span<const DecodeCase>(cases)}, {&DecodePcx, std::span<const DecodeCase>(pcxCases)}})
+        for (const DecodeCase& c : table) {
+            DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
+            EXPECT_EQ(std::tuple(decode(c.file, out), out.width, out.height, out.pixels), std::tuple(c.code, c.width, c.height, c.pixels)) << c.name;
+        }
 }
 
 // One call on a fresh state (A area, U plot units, T text size), then "error;area;box ...;cell ..." in pixels of
