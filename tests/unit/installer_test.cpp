@@ -105,7 +105,8 @@ TEST(Script, Parser)
          "copy A.EX_\nchdir SUB\ngeneralstart\nbanner B.BMP\ncopy A.EX_\nchdir SUB", ""},
         {"diagstart intro\ntitle T\nbanner B.BMP\ndiagstart init x\ndiagstart finish" + n(254, ' ') + "x\ntitle T", ""}, {"diagstart finish" + n(255, ' ') + "overflow\ntitle T", "p4.title=T;"},
         // Message lines join with CR LF within a section, directly across sections.
-        {"diagstart init\nmessage A\ndiagstart intro\nmessage B", "p1.message=AB;"}, {"diagstart direct\nmessage\nmessage    indented   \nmessage\ntitle T\nmessage  x  y  # z", "p2.title=T;p2.message=\r\nindented\r\n\r\nx  y  # z;"},
+        {"diagstart init\nmessage A\ndiagstart intro\nmessage B", "p1.message=AB;"},
+        {"diagstart direct\nmessage\nmessage    indented   \nmessage\ntitle T\nmessage  x  y  # z", "p2.title=T;p2.message=\r\nindented\r\n\r\nx  y  # z;"},
         {"diagstart finish\ntitle Done\ngeneralstart\nmessage G1\nfilestart\ndiagstart finish\nmessage F1\ngeneralstart\nmessage G2\nmessage G3\n"
          "diagstart finish\nmessage F2", "message=G1G2\r\nG3;p4.title=Done;p4.message=F1F2;"},
         {"diagstart system" + m('a') + m('b') + m('c') + m('d') + m('e'), "p5.message=" + n(1000, 'a') + "\r\n" + n(1000, 'b') + "\r\n" + n(1000, 'c') + "\r\n" + n(1000, 'd') + "\r\n" + n(88, 'e') + ';'},
