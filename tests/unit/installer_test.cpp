@@ -25,22 +25,16 @@ std::string Field(std::string text, std::size_t n) { return text.resize(n, ' '),
 
 std::FILE* ScriptFile(const std::string& bytes) { std::FILE* f = std::tmpfile(); return std::fwrite(bytes.data(), 1, bytes.size(), f), std::rewind(f), f; }
 
-TEST(Script, NextArgumentTakesQuotedStringsAndWords)
+TEST(Script, LineRoutines)
 {
     const std::string w300(300, 'w');
-    const std::pair<std::string, std::vector<std::string>> cases[] = {  // the rest, then successive arguments
+    const std::pair<std::string, std::vector<std::string>> arguments[] = {  // the rest, then successive arguments
         {"\"MY FILE.TX_\" MYFILE.TXT", {"MY FILE.TX_", "MYFILE.TXT", ""}}, {"\"MY FILE.TX_ MYFILE.TXT", {"\"MY", "FILE.TX_", "MYFILE.TXT", ""}},
         {"a\"b c\" d", {"a\"b", "c\"", "d"}}, {"\"  inner  blanks \"", {"  inner  blanks", ""}}, {"\"" + w300 + "\" next", {w300.substr(0, 261), "next"}},
     };
-    for (const auto& [text, arguments] : cases) {
-        FixedText<1024> rest(text);
-        for (ScriptArgument argument; const std::string& expected : arguments)  // each argument replaces what the field held
-            EXPECT_EQ((argument.assign("junk"), NextArgument(rest, argument), argument.view()), Field(expected, 261)) << text;
-    }
-}
-
-TEST(Script, BarFieldsAndTheDefdirPlaceholder)
-{
+    ScriptArgument argument;  // each argument replaces what the field held
+    for (const auto& [text, expected] : arguments)
+        for (FixedText<1024> rest(text); const std::string& e : expected) EXPECT_EQ((argument.assign("junk"), NextArgument(rest, argument), argument.view()), Field(e, 261)) << text;
     TheInstallState().installDir.assign("C:\\DEMO\\");
     const std::tuple<std::string, std::array<bool, 3>, int32_t, std::array<std::string, 3>> bars[] = {  // line, substitute, count, fields
         {".dem|Demo Document|<defdir>\\DEMO.EXE|", {false, false, true}, 3, {".dem", "Demo Document", "C:\\DEMO\\DEMO.EXE"}},
@@ -55,22 +49,17 @@ TEST(Script, BarFieldsAndTheDefdirPlaceholder)
         {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"}, {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
         {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"}, {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // not again
     };
-    for (const auto& [dir, text, length, result] : defdirs) {
-        TheInstallState().installDir.assign(dir);
-        std::string line = Field(text, length);
-        EXPECT_EQ((SubstituteDefdir(line), line), Field(result, length)) << dir << ' ' << text;
-    }
+    for (auto [dir, text, length, result] : defdirs)
+        EXPECT_EQ((TheInstallState().installDir.assign(dir), text = Field(text, length), SubstituteDefdir(text), text), Field(result, length)) << dir;
 }
 
 // Copy sources hold 10 bytes unless sized here; names with MISSING do not exist.
 struct FakeServices final : ScriptServices {
     std::map<std::string, int64_t, std::less<>> sizes = {{"A:\\BIG", 2147483647}, {"A:\\ONE", 60000}, {"A:\\EMPTY", 0}};
     std::string told;
-
     bool SourceFileSize(std::string_view path, int64_t& size) override
     {
-        told += "sized=" + std::string(path) + ';', size = sizes.contains(path) ? sizes.find(path)->second : 10;
-        return path.find("MISSING") == std::string_view::npos;
+        return told += "sized=" + std::string(path) + ';', size = sizes.try_emplace(std::string(path), 10).first->second, path.find("MISSING") == path.npos;
     }
     void ShowStopMessage(std::string_view text, std::string_view caption) override { told += "box=" + std::string(text) + '|' + std::string(caption) + ';'; }
 };
@@ -79,9 +68,8 @@ struct FakeServices final : ScriptServices {
 // every outcome that differs from the defaults.
 std::string Parse(std::FILE* file)
 {
-    InstallState& state = TheInstallState();
-    InstallPlan& plan = TheInstallPlan();
-    state = InstallState{}, ResetInstallPlan(), ResetErrorState();
+    InstallState& state = TheInstallState() = InstallState{};
+    const InstallPlan& plan = (ResetInstallPlan(), ResetErrorState(), TheInstallPlan());
     state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("E:"), state.bannerPath.assign("OLD.BMP"), state.bytesDone = 77;
     FakeServices services;
     std::string out = ParseScript(file, services) ? "" : "FAILED;";
@@ -94,69 +82,56 @@ std::string Parse(std::FILE* file)
     text("title", state.generalTitle), text("message", g.message), add(g.backgroundStyle != 1, "backgrnd", std::to_string(g.backgroundStyle));
     add(g.font != 5, "font", std::to_string(g.font)), rgb("colour", g.titleColour, {255, 255, 255}), rgb("sfillcol", g.startFillColour, {0, 0, 75});
     rgb("efillcol", g.endFillColour, {0, 0, 255}), text("defdest", state.installDir);
-    for (std::size_t n = 0; n <= 5; ++n) {  // slot 0 is no page: nothing may land there
-        const std::string p = 'p' + std::to_string(n) + '.';
-        text(p + "title", plan.pages[n].title), text(p + "message", plan.pages[n].message), add(plan.pages[n].hasPicture, p + "banner", plan.pages[n].picture.str());
+    for (std::size_t n = 0; const PageText& page : plan.pages) {  // slot 0 is no page: nothing may land there
+        const std::string p = 'p' + std::to_string(n++) + '.';
+        text(p + "title", page.title), text(p + "message", page.message), add(page.hasPicture, p + "banner", page.picture.str());
     }
     add(state.bytesDone != 0, "bytes", std::to_string(state.bytesDone)), text("subdir", state.subDir), text("target", state.targetDir), text("bannerPath", state.bannerPath);
     return out + services.told;
 }
 
-TEST(Script, ParserLines)
+std::string CrLf(std::string s) { for (std::size_t at = 0; (at = s.find('\n', at)) != s.npos; at += 2) s.insert(at, 1, '\r'); return s; }
+
+TEST(Script, Parser)
 {
     auto n = [](std::size_t count, char c) { return std::string(count, c); };
     auto m = [&n](char c) { return "\nmessage " + n(1000, c); };
-    const std::pair<std::string, std::string> cases[] = {  // the script's lines, each ended by CR LF; the outcome
+    const std::pair<std::string, std::string> cases[] = {  // the script's lines, each ended by CR LF unless the row holds a CR; the outcome
         // Lines before the first header, comments, words that are no keywords, letter case.
-        {"title Before\nmessage M\ndefdest X\ncopy A.EX_\nbanner B.BMP", "bannerPath=OLD.BMP;"},
-        {"generalstart\ntitle A # B\n# title C\n    # title D\n#title E\ntitles F\ntitl G\ntitle\tH", "title=A # B;"},
+        {"title Before\nmessage M\ndefdest X\ncopy A.EX_\nbanner B.BMP", "bannerPath=OLD.BMP;"}, {"generalstart\ntitle A # B\n# title C\n    # title D\n#title E\ntitles F\ntitl G\ntitle\tH", "title=A # B;"},
         {"GENERALSTART\nTITLE Upper\nDiagStart INIT\nTitle Mixed\nFileStart\nCOPY ONE", "title=Upper;p1.title=Mixed;bytes=60000;sized=A:\\ONE;"},
         // Keywords outside their sections, and page sections before a page is named.
         {"filestart\ntitle T\nmessage M\ndefdest X\nfont 2\ncolour 1 2 3\nbanner B.BMP\nmkdir SUB\ndiagstart init\ndefdest X\nbackgrnd 2\nsfillcol 1 2 3\n"
          "copy A.EX_\nchdir SUB\ngeneralstart\nbanner B.BMP\ncopy A.EX_\nchdir SUB", ""},
-        {"diagstart intro\ntitle T\nbanner B.BMP\ndiagstart init x\ndiagstart finish" + n(254, ' ') + "x\ntitle T", ""},
-        {"diagstart finish" + n(255, ' ') + "overflow\ntitle T", "p4.title=T;"},
+        {"diagstart intro\ntitle T\nbanner B.BMP\ndiagstart init x\ndiagstart finish" + n(254, ' ') + "x\ntitle T", ""}, {"diagstart finish" + n(255, ' ') + "overflow\ntitle T", "p4.title=T;"},
         // Message lines join with CR LF within a section, directly across sections.
         {"diagstart init\nmessage A\ndiagstart intro\nmessage B", "p1.message=AB;"},
+        {"diagstart direct\nmessage\nmessage    indented   \nmessage\ntitle T\nmessage  x  y  # z", "p2.title=T;p2.message=\r\nindented\r\n\r\nx  y  # z;"},
         {"diagstart finish\ntitle Done\ngeneralstart\nmessage G1\nfilestart\ndiagstart finish\nmessage F1\ngeneralstart\nmessage G2\nmessage G3\n"
          "diagstart finish\nmessage F2", "message=G1G2\r\nG3;p4.title=Done;p4.message=F1F2;"},
-        {"diagstart direct\nmessage\nmessage    indented   \nmessage\ntitle T\nmessage  x  y  # z", "p2.title=T;p2.message=\r\nindented\r\n\r\nx  y  # z;"},
-        {"diagstart system" + m('a') + m('b') + m('c') + m('d') + m('e'),
-         "p5.message=" + n(1000, 'a') + "\r\n" + n(1000, 'b') + "\r\n" + n(1000, 'c') + "\r\n" + n(1000, 'd') + "\r\n" + n(88, 'e') + ';'},
+        {"diagstart system" + m('a') + m('b') + m('c') + m('d') + m('e'), "p5.message=" + n(1000, 'a') + "\r\n" + n(1000, 'b') + "\r\n" + n(1000, 'c') + "\r\n" + n(1000, 'd') + "\r\n" + n(88, 'e') + ';'},
         {"generalstart\ntitle " + n(300, 'G') + "\ndiagstart init\ntitle " + n(261, 'P') + "Q", "title=" + n(261, 'G') + ";p1.title=" + n(261, 'P') + ';'},
         {"diagstart finish\nbanner \"MY LOGO.PCX\"\ndiagstart system\nbanner\ndiagstart direct\nbanner LOGO.BMP extra", "p2.banner=LOGO.BMP;p4.banner=MY LOGO.PCX;p5.banner=;"},
         // Numbers and colours; an earlier conversion error does not spoil a colour.
         {"generalstart\nbackgrnd 3\nbackgrnd 4\nbackgrnd -1\nfont 8\nfont 9\nfont 0\nfont\nfont 7.5", "backgrnd=3;font=8;"},
         {"generalstart\nfont x\ncolour 10 20 30 40\nsfillcol 0 0 0\nefillcol +4 5 255", "colour=10,20,30;sfillcol=0,0,0;efillcol=4,5,255;"},
-        {"generalstart\ncolour 10 20\ncolour 0 0 256\ncolour 255,255,0\ncolour -1 0 0\ncolour 1 2 3.0\ncolour 2147483648 0 0\ncolour 4\t5 6\n"
-         "sfillcol 1 2 -3\nefillcol\ncolor 0 0 0", ""},
+        {"generalstart\ncolour 10 20\ncolour 0 0 256\ncolour 255,255,0\ncolour -1 0 0\ncolour 1 2 3.0\ncolour 2147483648 0 0\ncolour 4\t5 6\nsfillcol 1 2 -3\nefillcol\ncolor 0 0 0", ""},
         // The proposed directory lies on the first installable drive.
         {"generalstart\ndefdest D:\\APPS", "defdest=E:\\APPS;"}, {"generalstart\ndefdest \"\\Program Files\\My App\" x", "defdest=E:\\Program Files\\My App;"},
-        {"generalstart\ndefdest " + n(300, 'L'), "defdest=E:\\" + n(258, 'L') + ';'},
+        {"generalstart\ndefdest " + n(300, 'L'), "defdest=E:\\" + n(258, 'L') + ';'}, {"generalstart\ndefdest DEMO\\\nfilestart\nchdir DATA\\SUB", "defdest=E:\\DEMO\\;subdir=DATA\\SUB\\;target=E:\\DEMO\\DATA\\SUB\\;"},
         // Copy sources, their sizes in a 32-bit total, and subdirectories.
         {"filestart\ncopy DEMO.EX_ DEMO.EXE\ncopy \"MY FILE.TX_ MYFILE.TXT\ncopy\ncopy \"\" TARGET\ncopy <defdir>\\X", "bytes=30;sized=A:\\DEMO.EX_;sized=A:\\\"MY;sized=A:\\<defdir>\\X;"},
         {"filestart\ncopy ONE\ncopy EMPTY\ncopy ONE\ncopy BIG", "bytes=2147603647;sized=A:\\ONE;sized=A:\\EMPTY;sized=A:\\ONE;sized=A:\\BIG;"},
-        {"generalstart\ndefdest DEMO\\\nfilestart\nchdir DATA\\SUB", "defdest=E:\\DEMO\\;subdir=DATA\\SUB\\;target=E:\\DEMO\\DATA\\SUB\\;"},
         {"filestart\nchdir " + n(250, 'S') + "\ncopy SOURCE.EX_", "bytes=10;subdir=" + n(250, 'S') + "\\;target=" + n(250, 'S') + "\\;sized=A:\\" + n(250, 'S') + "\\SOURCE.;"},
         {"generalstart\ntitle Before\nfilestart\ncopy DEMO.EX_\nchdir DATA\ncopy MISSING.DA_ MISSING.DAT\ncopy DEMO.EX_\ngeneralstart\ntitle After",
          "FAILED;title=Before;bytes=10;subdir=DATA\\;target=DATA\\;sized=A:\\DEMO.EX_;sized=A:\\DATA\\MISSING.DA_;box=Install file A:\\DATA\\MISSING.DA_ not found. Abort|File Not Found;"},
-    };
-    for (const auto& [lines, outcome] : cases) {
-        std::string script;
-        for (char c : lines + '\n') script += c == '\n' ? "\r\n" : std::string(1, c);
-        EXPECT_EQ(Parse(ScriptFile(script)), outcome) << lines.substr(0, 50);
-    }
-}
-
-TEST(Script, ParserLineEndsAndTheEndOfTheScript)
-{
-    const std::string x1016(1016, 'x');  // with "message " a whole 1024-character line
-    const std::pair<std::string, std::string> cases[] = {
+        // Line ends as they come (a CR alone is no line end), and the end-of-file mark.
         {"\x1a\r\ngeneralstart\r\ntitle Never\r\n", "bannerPath=OLD.BMP;"}, {"generalstart\r\ntitle First\r\n\x1atitle Second\r\ntitle Third\r\n", "title=First;"},
         {"generalstart\ntitle A\x1a" "B\rC\r\r\nmessage M\nmessage N\r", "title=A\x1a" "B\rC\r;message=M\r\nN;"},
-        {"generalstart\r\nmessage " + x1016 + "Y\r\nmessage next", "message=" + x1016 + "\r\nnext;"},
+        {"generalstart\r\nmessage " + n(1016, 'x') + "Y\r\nmessage next", "message=" + n(1016, 'x') + "\r\nnext;"},  // a whole 1024-character line
     };
-    for (const auto& [script, outcome] : cases) EXPECT_EQ(Parse(ScriptFile(script)), outcome) << script.substr(0, 40);
+    for (const auto& [lines, outcome] : cases)
+        EXPECT_EQ(Parse(ScriptFile(lines.find('\r') == lines.npos ? CrLf(lines + '\n') : lines)), outcome) << lines.substr(0, 50);
     EXPECT_EQ(Parse(std::fopen("/dev/null", "w")), "FAILED;bannerPath=OLD.BMP;box=Error when reading from install script|Abort;");  // unreadable
 }
 
@@ -176,17 +151,14 @@ struct FakeMachine final : PassServices {
         trace += '?' + std::to_string(buttons) + std::to_string(icon) + std::to_string(defaultButton) + ' ' + std::string(caption) + ": " + std::string(text) + ';';
         return Take(answers, '1') - '0';
     }
-    void PaintBackground() override { trace += "paint;"; }
-    void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ";"; }
-    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }
+    void PaintBackground() override { trace += "paint;"; }  void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ";"; }
+    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }  bool FileExists(std::string_view p) override { return files.contains(p); }
     bool MakeDirectory(std::string_view p) override { const std::string d = Dir(p); return dirs.contains(d.substr(0, d.rfind('\\'))) && dirs.insert(d).second; }
     int32_t CopyExpanded(std::string_view s, std::string_view d) override { return !files.contains(s) || dirs.contains(d) ? 4 : (files[std::string(d)] = files.find(s)->second, 0); }
-    bool FileExists(std::string_view p) override { return files.contains(p); }
     std::string ExpandedName(std::string_view p) override { return std::string(p.ends_with('_') ? p.substr(0, p.size() - 1) : p) + (p.ends_with('_') ? "E" : ""); }
     bool SourceSize(std::string_view p, int64_t& size) override { return size = files.contains(p) ? files.find(p)->second : 0, files.contains(p); }
-    bool SourceExceedsFreeSpace(std::string_view) override { return diskFull; }
+    bool SourceExceedsFreeSpace(std::string_view) override { return diskFull; }  void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ";"; }
     void ShowProgressTexts(std::string_view from, std::string_view to) override { trace += std::string(from) + " " + std::string(to) + ";"; }
-    void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ";"; }
     bool Collect(int32_t keyword, std::span<char> a) override { return trace += "collect " + std::to_string(keyword) + " " + std::string(TrimmedText(AsView(a))) + ";", true; }
     void Log(int32_t code, std::string_view text) override { trace += "log" + std::to_string(code) + " " + std::string(text) + ";"; }
 };
@@ -195,7 +167,7 @@ TEST(Script, InstallPassCarriesOutTheFileSections)
 {
     auto copy = [](std::string from, std::string to) { return "From:  S:\\" + from + " To:  D:\\" + to + ';'; };
     auto copied = [&copy](std::string from, std::string to, int bar) { return copy(from, to) + "bar " + std::to_string(bar) + ";log2 S:\\" + from + " to: D:\\" + to + ';'; };
-    auto unexpected = [](std::string from) { return "?511 File Copy Error: Unexpected error installing S:\\" + from + "\rPossible INSTALL.LST error or faulty media;"; };
+    auto unexpected = [&copy](std::string from, std::string to) { return copy(from, to) + "?511 File Copy Error: Unexpected error installing S:\\" + from + "\rPossible INSTALL.LST error or faulty media;"; };
     const std::string readError = "?011 Aborting Installation: Error when reading from INSTALL.LST;", banner = "paint;banner S:\\SUB\\P.BMP;",
                       cancel = "?322 Abort Installation?: Installation interrupted, would you like\rto abort?;";
     struct Case { std::string script, events, answers; bool diskFull, ok; int32_t copyErrors; std::string trace; } cases[] = {
@@ -206,16 +178,12 @@ TEST(Script, InstallPassCarriesOutTheFileSections)
         {"copy B\ngeneralstart\nmkdir Q\ndiagstart init\ncopy B\n# filestart\nfilestart\n\x1a" "copy B\n", "", "", false, true, 0, ""},
         {"filestart\nchdir NONE\ncopy B\n", "", "", false, false, 0, readError}, {"filestart\nmkdir NO\\DEEP\n", "", "", false, false, 0, readError},
         // Retry reads the line again, Ignore logs the error, Abort ends silently.
-        {"filestart\ncopy MISSING\ncopy HAVE2 HAVE\nchdir\ncopy MISSING\n", "", "1002", false, false, 3,
-         copy("MISSING", "MISSING") + unexpected("MISSING") + copy("MISSING", "MISSING") + unexpected("MISSING") + "log3 S:\\MISSING to: D:\\MISSING;" +
-             copy("HAVE2", "HAVE") + unexpected("HAVE2") + "log3 S:\\HAVE2 to: D:\\HAVE;" + copy("MISSING", "MISSING") + unexpected("MISSING")},
-        {"filestart\ncopy MISSING X\ncopy B\n", "", "", true, false, 1,
-         copy("MISSING", "X") + "?011 File Copy Error: Error installing S:\\MISSING\r to D:\\XDisk full.\rFree some space & re-run installation.;"},
+        {"filestart\ncopy MISSING\ncopy HAVE2 HAVE\nchdir\ncopy MISSING\n", "", "1002", false, false, 3, unexpected("MISSING", "MISSING") + unexpected("MISSING", "MISSING") +
+             "log3 S:\\MISSING to: D:\\MISSING;" + unexpected("HAVE2", "HAVE") + "log3 S:\\HAVE2 to: D:\\HAVE;" + unexpected("MISSING", "MISSING")},
+        {"filestart\ncopy MISSING X\ncopy B\n", "", "", true, false, 1, copy("MISSING", "X") + "?011 File Copy Error: Error installing S:\\MISSING\r to D:\\XDisk full.\rFree some space & re-run installation.;"},
         // Cancel answered No goes on; the next Cancel answered Yes ends the pass. Redraws show the banner again.
-        {"filestart\nbanner SUB\\P.BMP\nmkdir X\ncopy B\n", "||RCO|C|", "21", false, false, 0,
-         banner + banner + cancel + "log1 D:\\X;" + cancel + "?011 Cancel Pressed: Installation aborted;"},
-        {"filestart\nassociate .a|A|x|\nvariable V=1\nprogram G|x|N|\ndiagstart\nvariable W=2\n", "", "", false, true, 0,
-         "collect 12 .a|A|x|;collect 13 V=1;collect 14 G|x|N|;"},
+        {"filestart\nbanner SUB\\P.BMP\nmkdir X\ncopy B\n", "||RCO|C|", "21", false, false, 0, banner + banner + cancel + "log1 D:\\X;" + cancel + "?011 Cancel Pressed: Installation aborted;"},
+        {"filestart\nassociate .a|A|x|\nvariable V=1\nprogram G|x|N|\ndiagstart\nvariable W=2\n", "", "", false, true, 0, "collect 12 .a|A|x|;collect 13 V=1;collect 14 G|x|N|;"},
     };
     for (const Case& c : cases) {
         InstallState& state = TheInstallState() = InstallState{};
@@ -233,8 +201,7 @@ TEST(InstallLog, Lines)
 {
     EXPECT_EQ(LogHeaderText(8, 9, 1999, 2, 3), "Install log generated by Marrowfield installer at 08:09 on 03 Feb 1999.");
     EXPECT_EQ(LogHeaderText(23, 59, 2026, 12, 31), "Install log generated by Marrowfield installer at 23:59 on 31 Dec 2026.");
-    using Entry = std::tuple<int32_t, const char*, const char*>;
-    for (auto [code, text, line] : {Entry{kLogCreatedDirectory, "C:\\D  ", "Created directory: C:\\D"}, {kLogCopiedFile, "a to: b", "Copied file: a to: b"},
+    for (auto [code, text, line] : {std::tuple<int32_t, const char*, const char*>{kLogCreatedDirectory, "C:\\D  ", "Created directory: C:\\D"}, {kLogCopiedFile, "a to: b", "Copied file: a to: b"},
                                     {kLogCopyError, "a to: b", "** Error When Copying a to: b"}, {kLogUnfinished, " ", "** Error: Unfinished installation"}, {kLogText, "#", "#"}, {9, "x", " x"}})
         EXPECT_EQ(LogEntryLine(code, text), line) << code;
     EXPECT_EQ(LogEntryLine(kLogCopiedFile, std::string(600, 'p')).size(), 613u);
@@ -280,8 +247,7 @@ TEST(Background, BandsRoundTheirColourStepsAndTileTheArea)
                     ASSERT_EQ(BandComponent(s, e, n, k), (2LL * s * n + 2LL * (e - s) * k + n) / (2LL * n)) << s << "->" << e << " " << n << " " << k;
     EXPECT_EQ(BandColour({0, 0, 75}, {0, 0, 255}, 255, 254), (ColourTriple{0, 0, 254}));  // 254.79: the end colour is never reached
     EXPECT_EQ(BandColour({10, 200, 0}, {250, 20, 128}, 15, 7), (ColourTriple{122, 116, 60}));
-    GraphicsState state;
-    for (auto [width, height, bands, inset] : {std::tuple{1024, 768, 255, 0.f}, {1023, 767, 127, 0.1f}, {640, 480, 15, 0.1f}}) {
+    for (GraphicsState state; auto [width, height, bands, inset] : {std::tuple{1024, 768, 255, 0.f}, {1023, 767, 127, 0.1f}, {640, 480, 15, 0.1f}}) {
         const float u = static_cast<float>(bands);
         SetArea(state, 2 * inset, inset, 1 - 3 * inset, 1 - inset), SetPlotUnits(state, 0, 0, u, u);
         const PixelRect area = AreaPixels(state, width, height);
@@ -299,12 +265,9 @@ TEST(PagePicture, PlacedAtItsOwnSizeAboveTheBottom)
 {
     // Stored top-down (negative height); as wide as the screen; reduced to the width; reduced to the height.
     for (auto [w, h, x1, y1, x2, y2] : {std::tuple{320, 200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480}, {320, -200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480},
-                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f},
-                                        {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f}}) {
-        const PictureArea a = PagePictureArea(w, h, 640, 480);
-        for (auto [got, expected] : {std::pair{a.x1, x1}, std::pair{a.y1, y1}, std::pair{a.x2, x2}, std::pair{a.y2, y2}})
+                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f}, {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f}})
+        for (const PictureArea a = PagePictureArea(w, h, 640, 480); auto [got, expected] : {std::pair{a.x1, x1}, std::pair{a.y1, y1}, std::pair{a.x2, x2}, std::pair{a.y2, y2}})
             EXPECT_NEAR(got, expected, 1e-5) << w << 'x' << h;
-    }
 }
 
 }  // namespace
