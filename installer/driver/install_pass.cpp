@@ -10,7 +10,9 @@
 #include "errors/errors.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
+#include "script/script_lines.h"
 #include "system/file_helpers.h"
+#include "system/system_steps.h"
 #include "ui/background.h"
 #include "utilities/os.h"
 #include "windows/dialogs.h"
@@ -106,7 +108,15 @@ struct ToolkitPassServices final : PassServices {
     }
 
     void SetProgress(int32_t position) override { QDlgProgress(IDC_PROGRESS_BAR, position); }
-    bool Collect(int32_t, std::span<char>) override { return true; }
+    bool Collect(int32_t keyword, std::span<char> arguments) override
+    {
+        switch (keyword) {
+        case kKeywordAssociate: return CollectAssociation(arguments);
+        case kKeywordVariable: return CollectVariable(arguments);
+        case kKeywordProgram: return CollectShortcut(arguments);
+        default: return true;
+        }
+    }
     void Log(int32_t code, std::string_view text) override { InstallLogWrite(code, text); }
 };
 
