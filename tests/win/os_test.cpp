@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <set>
+#include <thread>
 
 #include "errors/errors.h"
 #include "robot.h"
@@ -320,9 +321,19 @@ TEST_F(OsOperations, TimeAndDateAreLocal)
 TEST_F(OsOperations, ExecuteWaitsWithATimeLimit)
 {
     const std::string done = dir / "slept.txt";
+    // While it waits, the caller's windows answer what other threads send them.
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    LRESULT answered = 0;
+    std::thread sender([&] {
+        DWORD_PTR length = 0;
+        answered = SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 3000, &length);
+    });
     const auto start = std::chrono::steady_clock::now();
     QOsExecute('"' + Probe() + "\" sleep 4000 " + done, kExecuteWait | kExecuteHidden, 1);
     const auto waited = std::chrono::steady_clock::now() - start;
+    sender.join();
+    EXPECT_NE(answered, 0);
+    DestroyWindow(window);
     EXPECT_EQ(QErrorInfo(1), 1034);
     EXPECT_FALSE(robot::FileExists(done));
     EXPECT_LT(waited, std::chrono::milliseconds(3500));
