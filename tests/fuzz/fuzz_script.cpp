@@ -1,11 +1,9 @@
-// The install script is outside input: any bytes, any line lengths, any
-// words. The parser must end, keep every setting in its range and report
-// exactly the failures it returns; the line routines must end too.
-#include <cstddef>
-#include <cstdint>
+// The install script is outside input: any bytes, any line lengths, any words. The parser must end, keep every
+// setting in its range and report exactly the failures it returns; the line routines must end too.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 #include "driver/install_state.h"
 #include "errors/errors.h"
@@ -15,96 +13,55 @@
 
 namespace {
 
-void Check(bool condition)
-{
-    if (!condition) __builtin_trap();
-}
+void Check(bool condition) { condition ? void() : __builtin_trap(); }
 
-// Sizes from the name, so a script sees the same size for the same file;
-// names containing an X are missing.
+// Sizes from the name, so a script sees the same size for the same file; names containing an X are missing.
 struct FuzzServices final : ScriptServices {
-    uint32_t total = 0;
-    std::string lastPath;
-    int messages = 0;
-    std::string text, caption;
-
+    int64_t total = 0;
+    std::string lastPath, told;
     bool SourceFileSize(std::string_view path, int64_t& size) override
     {
-        Check(!path.empty() && path.size() <= 261 && path.back() != ' ');
-        Check(path.substr(0, 3) == "A:\\");
+        Check(!path.empty() && path.size() <= 261 && path.back() != ' ' && path.starts_with("A:\\"));
         lastPath = path;
         if (path.find('X') != std::string_view::npos) return false;
         uint32_t hash = 2166136261u;
         for (char c : path) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-        size = static_cast<int32_t>(hash >> (hash & 7));
-        total += static_cast<uint32_t>(size);
+        total += size = static_cast<int32_t>(hash >> (1 + (hash & 7)));
         return true;
     }
-    void ShowStopMessage(std::string_view t, std::string_view c) override
-    {
-        ++messages;
-        text = t;
-        caption = c;
-    }
+    void ShowStopMessage(std::string_view t, std::string_view c) override { told += std::string(t) + '|' + std::string(c) + ';'; }
 };
 
-bool InRange(const ColourTriple& c)
-{
-    auto ok = [](int32_t v) { return v >= 0 && v <= 255; };
-    return ok(c.red) && ok(c.green) && ok(c.blue);
-}
+bool InRange(const ColourTriple& c) { return c.red >= 0 && c.red <= 255 && c.green >= 0 && c.green <= 255 && c.blue >= 0 && c.blue <= 255; }
 
 bool HoldsPlaceholder(std::string_view text)
 {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower.find("<defdir>") != std::string::npos;
-}
-
-std::size_t Significant(std::string_view text)
-{
-    std::size_t n = 0;
-    for (char c : text) n += IsPaddingChar(c) ? 0 : 1;
-    return n;
+    const std::string_view p = "<defdir>";
+    return std::search(text.begin(), text.end(), p.begin(), p.end(), [](char a, char b) { return std::tolower(a) == b; }) != text.end();
 }
 
 // The line routines on one line, as the install pass would call them.
 void TakeLineApart(std::string_view text)
 {
-    ScriptLine line(text);
+    ScriptLine line(text), rest;
     ScriptKeyword keyword;
-    const std::size_t restLength = PrepareScriptLine(line, keyword);
-    Check(restLength == line.length());
-    Check(line.length() == 0 || line[0] != ' ');
-
+    Check(PrepareScriptLine(line, keyword) == line.length() && (line.length() == 0 || line[0] != ' '));
     BarFields fields;
     SplitBarFields(line, fields, {true, true, true}, 3);
-
-    ScriptLine substituted = line;
-    SubstituteDefdir(substituted);
-    // Outside a directory that holds angle brackets itself, no whole
-    // placeholder is left.
-    std::string_view dir = TheInstallState().installDir.trimmed();
-    if (dir.find_first_of("<>") == std::string_view::npos) {
-        Check(!HoldsPlaceholder(substituted.view()));
-        for (const FixedText<261>& field : fields) Check(!HoldsPlaceholder(field.view()));
-    }
-
-    ScriptLine rest = line;
+    SubstituteDefdir(rest = line);
+    // Outside a directory that holds angle brackets itself, no whole placeholder is left.
+    if (TheInstallState().installDir.trimmed().find_first_of("<>") == std::string_view::npos)
+        for (std::string_view s : {rest.view(), fields[0].view(), fields[1].view(), fields[2].view()}) Check(!HoldsPlaceholder(s));
     int32_t red = -1, green = -1, blue = -1;
-    ReadColour(rest, red, green, blue);
-    Check(red == -1 || (red >= 0 && red <= 255 && green >= 0 && green <= 255 && blue >= 0 && blue <= 255));
-
-    // Every argument takes at least one character off the rest. (A few are
-    // enough: each call rescans the whole line.)
-    std::size_t left = Significant(line.view());
-    for (int taken = 0; left > 0 && taken < 8; ++taken) {
+    ReadColour(rest = line, red, green, blue);
+    Check(red == -1 || InRange({red, green, blue}));
+    // Every argument takes at least one character off the rest (a few are enough: each rescans the whole line).
+    auto significant = [](std::string_view s) { return std::count_if(s.begin(), s.end(), [](char c) { return !IsPaddingChar(c); }); };
+    for (auto [left, taken] = std::pair(significant(line.view()), 0); left > 0 && taken < 8; ++taken) {
         ScriptArgument argument;
         NextArgument(line, argument);
-        const std::size_t now = Significant(line.view());
-        Check(now < left);
-        left = now;
+        Check(significant(line.view()) < left);
+        left = significant(line.view());
     }
 }
 
@@ -112,17 +69,11 @@ void TakeLineApart(std::string_view text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string_view input(reinterpret_cast<const char*>(data), size);
-    TheInstallState() = InstallState{};
-    InstallState& state = TheInstallState();
-    state.sourceDir.assign("A:\\");
-    state.installableDrives[0].assign("C:");
-    state.installableDriveCount = 1;
+    InstallState& state = TheInstallState() = InstallState{};
+    state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("C:"), state.installableDriveCount = 1;
     ResetInstallPlan();
     ResetErrorState();
-
-    // A stream over the bytes themselves: a file per input would be slow.
-    std::string bytes(input);
+    std::string bytes(reinterpret_cast<const char*>(data), size);  // a stream over the bytes: a file per input is slow
     std::FILE* script = fmemopen(bytes.data(), bytes.size(), "r");
     if (script == nullptr) return 0;
     FuzzServices services;
@@ -130,33 +81,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fclose(script);
 
     // Exactly the failures it returns are told, and only a copy fails here.
-    Check(services.messages == (complete ? 0 : 1));
-    if (!complete) {
-        Check(services.caption == "File Not Found");
-        Check(services.text == "Install file " + services.lastPath + " not found. Abort");
-    }
-    Check(state.bytesDone == static_cast<int32_t>(services.total));
-    Check(state.progressScale == static_cast<float>(state.bytesDone) / 65535.0f);
-
+    Check(services.told == (complete ? "" : "Install file " + services.lastPath + " not found. Abort|File Not Found;"));
+    Check(state.bytesDone == services.total && state.progressScale == static_cast<float>(state.bytesDone) / 65535.0f);
     const InstallPlan& plan = TheInstallPlan();
-    Check(plan.general.backgroundStyle >= 0 && plan.general.backgroundStyle <= 3);
-    Check(plan.general.font >= 1 && plan.general.font <= 8);
-    Check(InRange(plan.general.titleColour) && InRange(plan.general.startFillColour) &&
-          InRange(plan.general.endFillColour));
+    const GeneralSettings& g = plan.general;
+    Check(g.backgroundStyle >= 0 && g.backgroundStyle <= 3 && g.font >= 1 && g.font <= 8);
+    Check(InRange(g.titleColour) && InRange(g.startFillColour) && InRange(g.endFillColour));
     Check(plan.pages[0].title.blank() && plan.pages[0].message.blank() && !plan.pages[0].hasPicture);
-    for (const PageText& page : plan.pages)
-        if (!page.hasPicture) Check(page.picture.blank());
-    Check(state.installDir.blank() || state.installDir.view().substr(0, 3) == "C:\\");
+    for (const PageText& page : plan.pages) Check(page.hasPicture || page.picture.blank());
+    Check(state.installDir.blank() || state.installDir.view().starts_with("C:\\"));
     Check(state.subDir.blank() || state.subDir.length() == 261 || state.subDir.trimmed().back() == '\\');
 
-    // The first lines through the routines the install pass shares (fixed
-    // fields make every call scan the whole line, so not all of them).
-    int lines = 0;
-    while (!input.empty() && lines++ < 4) {
-        const std::size_t end = input.find('\n');
-        TakeLineApart(input.substr(0, end));
-        if (end == std::string_view::npos) break;
-        input.remove_prefix(end + 1);
-    }
+    // The first lines through the routines the install pass shares (fixed fields make every call scan the
+    // whole line, so not all of them).
+    std::string_view input(bytes);
+    for (size_t end = 0, lines = 0; end != std::string_view::npos && lines++ < 4; input.remove_prefix(end + 1))
+        TakeLineApart(input.substr(0, end = input.find('\n')));
     return 0;
 }

@@ -1,30 +1,21 @@
 #pragma once
 // What every decoded picture must satisfy, whatever the file held.
-
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
 
 #include "graphics/picture_format.h"
 
-// code and picture: a decoder's result; info: the recognition of the same file.
-inline void CheckDecodedPicture(int32_t code, const DecodedPicture& picture, const PictureInfo& info,
-                                int32_t expectedType)
+inline void CheckDecoder(int32_t (*decode)(std::span<const uint8_t>, DecodedPicture&), int32_t type, std::span<const uint8_t> file)
 {
-    if (code != 0) {
-        if (code != kPictureReadError && code != kPictureUnsupported) __builtin_trap();
-        if (picture.width != 0 || picture.height != 0 || !picture.pixels.empty()) __builtin_trap();
-        return;
-    }
-    // Whatever is drawn is recognised as that format, with the same size
-    // (a top-down bitmap reports its height negative).
-    if (info.type != expectedType || info.width != picture.width) __builtin_trap();
-    const bool topDown = expectedType == kPictureBmp && info.height == -picture.height;
-    if (info.height != picture.height && !topDown) __builtin_trap();
-    if (picture.width < 1 || picture.width > kMaxPictureSide || picture.height < 1 ||
-        picture.height > kMaxPictureSide)
-        __builtin_trap();
-    if (picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
-        __builtin_trap();
-    for (uint32_t pixel : picture.pixels)
-        if (pixel > 0xFFFFFFu) __builtin_trap();
+    const PictureInfo info = RecognisePicture(file.first(std::min<size_t>(file.size(), 512)), file.size());
+    DecodedPicture p;
+    const int32_t code = decode(file, p);
+    // A failure leaves nothing; whatever is drawn is recognised as that format with the same size (a top-down
+    // bitmap reports its height negative), and every pixel is 0x00RRGGBB.
+    bool ok = code == 0 || ((code == kPictureReadError || code == kPictureUnsupported) && p.width == 0 && p.height == 0 && p.pixels.empty());
+    if (code == 0)
+        ok = info.type == type && info.width == p.width && (info.height == p.height || (type == kPictureBmp && info.height == -p.height)) &&
+             p.width >= 1 && p.width <= kMaxPictureSide && p.height >= 1 && p.height <= kMaxPictureSide &&
+             p.pixels.size() == size_t(p.width) * size_t(p.height) && std::all_of(p.pixels.begin(), p.pixels.end(), [](uint32_t c) { return c <= 0xFFFFFFu; });
+    if (!ok) __builtin_trap();
 }
