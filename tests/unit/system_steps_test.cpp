@@ -1,66 +1,51 @@
-// The system changes: the lines they write and send, and the environment
-// step against files in a scratch directory.
+// The system changes: the lines they write and send, and the environment step on scratch files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
+#include <sstream>
 
 #include "driver/install_state.h"
 #include "system/system_steps_core.h"
 
 namespace {
 
-const std::string kRoot = "HKEY_CLASSES_ROOT\\";
+std::string S(std::string_view text) { return std::string(text); }
+const std::string R = "HKEY_CLASSES_ROOT\\", kCommand = "\\shell\\open\\command = ", kBlanks(17, ' ');
 
-TEST(SystemLines, BuildsTheLinesOfTheTemporaryFilesAndCommands)
+TEST(SystemLines, TemporaryFilesAndCommands)
 {
     TheInstallState() = InstallState{};
     TheInstallState().installDir.assign("C:\\DEMO\\");
-    struct Association {
-        const char* arguments;
-        bool win32s;
-        std::array<std::string, 3> lines;
-    } associations[] = {
-        {".dem|Demo Document|<defdir>\\DEMO.EXE|", false,
-         {kRoot + ".dem = demfile", kRoot + "demfile = Demo Document",
-          kRoot + "demfile\\shell\\open\\command = \"C:\\DEMO\\DEMO.EXE\" %1"}},
-        {"dem|Demo Document|<defdir>\\DEMO.EXE|", true,
-         {kRoot + ".dem = demfile", kRoot + "demfile = Demo Document",
-          kRoot + "demfile\\shell\\open\\command = C:\\DEMO\\DEMO.EXE %1"}},
-        {"  DEM | <defdir> |x|", false,
-         {kRoot + ".DEM = DEMfile", kRoot + "DEMfile = <defdir>", kRoot + "DEMfile\\shell\\open\\command = \"x\" %1"}},
-        {"|||", true, {kRoot + ". = file", kRoot + "file = ", kRoot + "file\\shell\\open\\command =  %1"}},
+    struct { const char* arguments; bool win32s; std::array<std::string, 3> lines; } associations[] = {
+        {".dem|Demo Document|<defdir>\\DEMO.EXE|", false, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "\"C:\\DEMO\\DEMO.EXE\" %1"}},
+        {"dem|Demo Document|<defdir>\\DEMO.EXE|", true, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "C:\\DEMO\\DEMO.EXE %1"}},
+        {"  DEM | <defdir> |x|", false, {R + ".DEM = DEMfile", R + "DEMfile = <defdir>", R + "DEMfile" + kCommand + "\"x\" %1"}},
+        {"|||", true, {R + ". = file", R + "file = ", R + "file" + kCommand + " %1"}},
     };
-    for (const Association& a : associations)
-        EXPECT_EQ(AssociationLines(a.arguments, a.win32s), a.lines) << a.arguments;
-
-    struct Variable {
-        const char* arguments;
-        bool nt;
-        const char* line;
-    } variables[] = {{"DEMOHOME=<defdir>  ", false, "SET DEMOHOME=C:\\DEMO"},
-                     {"DEMOHOME=<DefDir>", true, "DEMOHOME=C:\\DEMO"},
-                     {"PATH=%PATH%;<defdir>\\BIN", false, "SET PATH=%PATH%;C:\\DEMO\\BIN"}};
-    for (const Variable& v : variables) {
+    for (const auto& a : associations) EXPECT_EQ(AssociationLines(a.arguments, a.win32s), a.lines) << a.arguments;
+    struct { const char* arguments; bool nt; const char* line; } variables[] = {
+        {"DEMOHOME=<defdir>  ", false, "SET DEMOHOME=C:\\DEMO"},
+        {"DEMOHOME=<DefDir>", true, "DEMOHOME=C:\\DEMO"},
+        {"PATH=%PATH%;<defdir>\\BIN", false, "SET PATH=%PATH%;C:\\DEMO\\BIN"},
+    };
+    for (const auto& v : variables) {
         FixedText<1024> text(v.arguments);
         EXPECT_EQ(VariableLine(text, v.nt), v.line);
     }
-
     const ShortcutEntry noLastBar = ParseShortcutEntry("Demo|<defdir>\\DEMO.EXE|Demo Application");
     EXPECT_EQ(AddItemCommand(noLastBar.command, noLastBar.item), "[Additem(\"C:\\DEMO\\DEMO.EXE\",\"\")]");
-    const ShortcutEntry placeholders = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
-    EXPECT_EQ(CreateGroupCommand(placeholders.group) + AddItemCommand(placeholders.command, placeholders.item),
-              "[CreateGroup(<defdir>)][Additem(\"C:\\DEMO\",\"<defdir>\")]");
+    const ShortcutEntry e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
+    EXPECT_EQ(CreateGroupCommand(e.group) + AddItemCommand(e.command, e.item), "[CreateGroup(<defdir>)][Additem(\"C:\\DEMO\",\"<defdir>\")]");
 
-    EXPECT_EQ(StartMarker(2026, 12, 6), "rem Start of variables added by R.L.V. Installer on 06 Dec 2026" + std::string(17, ' '));
-    EXPECT_EQ(StartMarker(1999, 1, 31).substr(52), "31 Jan 1999" + std::string(17, ' '));
+    EXPECT_EQ(StartMarker(2026, 12, 6), "rem Start of variables added by R.L.V. Installer on 06 Dec 2026" + kBlanks);
+    EXPECT_EQ(StartMarker(1999, 1, 31).substr(52), "31 Jan 1999" + kBlanks);
     std::string name, value;
     EXPECT_TRUE(SplitVariable("A B = c=d  ", name, value));
     EXPECT_EQ(name + "|" + value, "A B| c=d");
     EXPECT_FALSE(SplitVariable("NOEQUALS", name, value));
-    EXPECT_TRUE(IsMachineEnvironmentUser("ADMINistrator"));
-    EXPECT_FALSE(IsMachineEnvironmentUser("Administrators"));
+    EXPECT_TRUE(IsMachineEnvironmentUser("ADMINistrator") && !IsMachineEnvironmentUser("Administrators"));
 }
 
 TEST(SystemLines, GroupTableKeepsWithinItsSlots)
@@ -72,39 +57,31 @@ TEST(SystemLines, GroupTableKeepsWithinItsSlots)
     EXPECT_EQ(groups.size(), 1000u);
     EXPECT_EQ(GroupCommand(groups, "DEMO group"), "[ShowGroup(DEMO group,1)]");
     EXPECT_EQ(GroupCommand(groups, std::string(259, 'm')), "[ShowGroup(" + std::string(259, 'm') + ",1)]");
-    EXPECT_EQ(GroupCommand(groups, std::string(260, 'L')), "[CreateGroup(" + std::string(260, 'L') + ")]");
-    EXPECT_TRUE(groups.Contains("G996"));
-    EXPECT_FALSE(groups.Contains("G997"));
+    EXPECT_EQ(GroupCommand(groups, "G997"), "[CreateGroup(G997)]");
+    EXPECT_TRUE(groups.Contains("G996") && !groups.Contains(std::string(260, 'L')));
 }
 
-// Files live in a scratch directory; AUTOEXEC.BAT of drive X: is X.bat there.
+// Files in a scratch directory; AUTOEXEC.BAT of drive X: is X.bat there. The trace notes what else happens.
 struct ScratchMachine final : SystemServices {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("system-steps-" + std::to_string(getpid()));
-    std::string readOnlyDrives, trace;
-    std::string Local(const std::string& p) { return p.ends_with("\\autoexec.bat") ? (dir / (p.substr(0, 1) + ".bat")).string() : p; }
+    std::string trace;
+    std::string Local(std::string_view p) { return p.ends_with("\\autoexec.bat") ? (dir / (std::string(1, p[0]) + ".bat")).string() : std::string(p); }
+    std::string Read(const std::string& name) { return (std::stringstream() << std::ifstream(dir / name, std::ios::binary).rdbuf()).str(); }
     std::FILE* Open(const std::string& p, const char* mode) override { return std::fopen(Local(p).c_str(), mode); }
-    void Delete(std::string_view p) override { std::filesystem::remove(Local(std::string(p))); }
-    bool FileExists(std::string_view p) override { return std::filesystem::exists(Local(std::string(p))); }
-    bool ReadOnly(std::string_view p) override { return readOnlyDrives.find(p[0]) != std::string::npos; }
-    void Tell(int32_t icon, std::string_view text, std::string_view caption) override
-    {
-        trace += std::to_string(icon) + " " + std::string(caption) + ": " + std::string(text) + ";";
-    }
-    void Log(std::string_view text) override { trace += "log " + std::string(text) + ";"; }
+    void Delete(std::string_view p) override { std::filesystem::remove(Local(p)); }
+    bool FileExists(std::string_view p) override { return std::filesystem::exists(Local(p)); }
+    bool ReadOnly(std::string_view p) override { return p[0] == 'C'; }
+    void Tell(int32_t icon, std::string_view text, std::string_view caption) override { trace += std::to_string(icon) + " " + S(caption) + ": " + S(text) + ";"; }
+    void Log(std::string_view text) override { trace += "log " + S(text) + ";"; }
     void Today(int32_t& y, int32_t& m, int32_t& d) override { y = 2026, m = 3, d = 9; }
-    void AddProgramItem(const ShortcutEntry& e) override { trace += "item " + e.group + "|" + e.command + "|" + e.item + ";"; }
-    void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + std::string(n) + "=" + std::string(v) + ";"; }
+    void AddProgramItem(const ShortcutEntry&) override {}
+    void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + S(n) + "=" + S(v) + ";"; }
     void AnnounceEnvironment() override { trace += "announce;"; }
     std::string ShortPath(std::string_view p) override { return std::string(p); }
     void RunRegistryEditor(std::string_view) override {}
-    std::string Read(const std::string& name)
-    {
-        std::ifstream in(dir / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 };
 
-TEST(SystemSteps, EnvironmentGoesToAutoexecOrRegistryAndNoBlockIsBegunWithoutVariables)
+TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIsBegunWithoutThem)
 {
     for (const bool nt : {false, true}) {
         ScratchMachine m;
@@ -116,28 +93,20 @@ TEST(SystemSteps, EnvironmentGoesToAutoexecOrRegistryAndNoBlockIsBegunWithoutVar
         state.installableDrives = {FixedText<2>("C:"), FixedText<2>("D:")};
         std::ofstream(m.dir / "C.bat") << "old\r\n";
         std::ofstream(m.dir / "D.bat") << "old\r\n";
-        m.readOnlyDrives = "C";
-
         Logical ok = kFalse;
-        ApplyVariables(ok, m);  // nothing was collected
-        for (const char* text : {"DEMOHOME=<defdir>", "NOVALUE"}) {
-            FixedText<1024> line(text);
-            ASSERT_TRUE(CollectVariable(line, m));
-        }
+        ApplyVariables(ok, m);  // nothing collected yet
+        for (FixedText<1024> line : {FixedText<1024>("DEMOHOME=<defdir>"), FixedText<1024>("NOVALUE")}) ASSERT_TRUE(CollectVariable(line, m));
         CloseTemporaryFiles();
         ApplyVariables(ok, m);
         EXPECT_TRUE(IsTrue(ok));
-        const std::string home = m.dir.string() + "/";
+        const std::string home = m.dir.string() + "/", missing = "1 Aborting Installation: Error opening temporary variable file;";
         if (nt) {
             EXPECT_EQ(m.Read("variab.$t$"), ":\r\n: Variables to add (temporary file)\r\n:\r\nDEMOHOME=" + home + "\r\nNOVALUE\r\n");
-            EXPECT_EQ(m.trace, "1 Aborting Installation: Error opening temporary variable file;set DEMOHOME=" + home +
-                                   ";announce;log Modified Registry        - Added Environment Variables;");
+            EXPECT_EQ(m.trace, missing + "set DEMOHOME=" + home + ";announce;log Modified Registry        - Added Environment Variables;");
         } else {
-            EXPECT_EQ(m.Read("D.bat"), "old\r\n\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" +
-                                           std::string(17, ' ') + "\r\nSET DEMOHOME=" + home +
+            EXPECT_EQ(m.Read("D.bat"), "old\r\n\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks + "\r\nSET DEMOHOME=" + home +
                                            "\r\nSET NOVALUE\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
-            EXPECT_EQ(m.trace, "1 Aborting Installation: Error opening temporary variable file;"
-                               "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;");
+            EXPECT_EQ(m.trace, missing + "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;");
         }
         EXPECT_EQ(m.Read("C.bat"), "old\r\n");
         RemoveTemporaryFiles(m);
