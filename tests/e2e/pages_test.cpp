@@ -47,9 +47,6 @@ std::vector<std::string> ExampleScript(const std::string& defdest = "\\DEMO", co
         "chdir DATA",
         "copy SAMPLE.DA_ SAMPLE.DAT",
         "chdir",
-        "associate .dem|Demo Document|<defdir>\\DEMO.EXE|",
-        "variable DEMOHOME=<defdir>",
-        "program Demo|<defdir>\\DEMO.EXE|Demo Application|",
     };
 }
 
