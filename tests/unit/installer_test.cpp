@@ -1,60 +1,50 @@
-// The install script (line routines and parser), directory rules, field information and message boxes.
+// The installer's portable parts: the install script (line routines and parser), the install pass against a
+// medium and a disk kept in memory, the log's lines, text scanning, directory rules, background bands and page pictures.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 #include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
+#include "driver/install_log_core.h"
+#include "driver/install_pass_core.h"
 #include "driver/install_state.h"
 #include "errors/errors.h"
+#include "graphics/graphics_state.h"
+#include "pages/picture_placement.h"
 #include "script/install_plan.h"
 #include "script/script_lines.h"
 #include "script/script_parser_core.h"
+#include "system/text_scan.h"
+#include "ui/band_colours.h"
 #include "ui/directory_rules.h"
-#include "windows/field_info.h"
-#include "windows/message_box.h"
 
 namespace {
 
-using namespace std::string_literals;
-
 std::string Field(std::string text, std::size_t n) { return text.resize(n, ' '), text; }
 
-class ScriptTest : public ::testing::Test {
-protected:
-    void TearDown() override { TheInstallState() = InstallState{}, ResetInstallPlan(), ResetErrorState(); }
-};
+std::FILE* ScriptFile(const std::string& bytes) { std::FILE* f = std::tmpfile(); return std::fwrite(bytes.data(), 1, bytes.size(), f), std::rewind(f), f; }
 
-TEST_F(ScriptTest, NextArgumentTakesQuotedStringsAndWords)
+TEST(Script, NextArgumentTakesQuotedStringsAndWords)
 {
     const std::string w300(300, 'w');
     const std::pair<std::string, std::vector<std::string>> cases[] = {  // the rest, then successive arguments
-        {"\"MY FILE.TX_\" MYFILE.TXT", {"MY FILE.TX_", "MYFILE.TXT", ""}},
-        {"\"MY FILE.TX_ MYFILE.TXT", {"\"MY", "FILE.TX_", "MYFILE.TXT", ""}},
-        {"a\"b c\" d", {"a\"b", "c\"", "d"}},
-        {"\"  inner  blanks \"", {"  inner  blanks", ""}},
-        {"\"" + w300 + "\" next", {w300.substr(0, 261), "next"}},
+        {"\"MY FILE.TX_\" MYFILE.TXT", {"MY FILE.TX_", "MYFILE.TXT", ""}}, {"\"MY FILE.TX_ MYFILE.TXT", {"\"MY", "FILE.TX_", "MYFILE.TXT", ""}},
+        {"a\"b c\" d", {"a\"b", "c\"", "d"}}, {"\"  inner  blanks \"", {"  inner  blanks", ""}}, {"\"" + w300 + "\" next", {w300.substr(0, 261), "next"}},
     };
     for (const auto& [text, arguments] : cases) {
         FixedText<1024> rest(text);
-        for (const std::string& expected : arguments) {
-            ScriptArgument argument("junk");
-            NextArgument(rest, argument);
-            EXPECT_EQ(argument.view(), Field(expected, 261)) << text;
-        }
+        for (ScriptArgument argument; const std::string& expected : arguments)  // each argument replaces what the field held
+            EXPECT_EQ((argument.assign("junk"), NextArgument(rest, argument), argument.view()), Field(expected, 261)) << text;
     }
 }
 
-TEST_F(ScriptTest, BarFieldsAndTheDefdirPlaceholder)
+TEST(Script, BarFieldsAndTheDefdirPlaceholder)
 {
     TheInstallState().installDir.assign("C:\\DEMO\\");
-    const std::tuple<std::string, std::array<bool, 3>, int32_t, std::array<std::string, 3>> bars[] = {
+    const std::tuple<std::string, std::array<bool, 3>, int32_t, std::array<std::string, 3>> bars[] = {  // line, substitute, count, fields
         {".dem|Demo Document|<defdir>\\DEMO.EXE|", {false, false, true}, 3, {".dem", "Demo Document", "C:\\DEMO\\DEMO.EXE"}},
-        {"<defdir>|<defdir>|<defdir>|", {false, true, false}, 2, {"<defdir>", "C:\\DEMO", ""}},
-        {"no bars at all", {true, true, true}, 3, {"", "", ""}},
+        {"<defdir>|<defdir>|<defdir>|", {false, true, false}, 2, {"<defdir>", "C:\\DEMO", ""}}, {"no bars at all", {true, true, true}, 3, {"", "", ""}},
     };
     for (const auto& [line, substitute, count, expected] : bars) {
         BarFields fields{FixedText<261>("old"), FixedText<261>("old"), FixedText<261>("old")};
@@ -62,16 +52,13 @@ TEST_F(ScriptTest, BarFieldsAndTheDefdirPlaceholder)
         for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(fields[k].view(), Field(expected[k], 261)) << line << " field " << k + 1;
     }
     const std::tuple<std::string, std::string, std::size_t, std::string> defdirs[] = {  // directory, text, length, result
-        {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"},
-        {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
-        {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"},
-        {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // inserted once, not expanded again
+        {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"}, {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
+        {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"}, {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // not again
     };
     for (const auto& [dir, text, length, result] : defdirs) {
         TheInstallState().installDir.assign(dir);
         std::string line = Field(text, length);
-        SubstituteDefdir(line);
-        EXPECT_EQ(line, Field(result, length)) << dir << ' ' << text;
+        EXPECT_EQ((SubstituteDefdir(line), line), Field(result, length)) << dir << ' ' << text;
     }
 }
 
@@ -82,15 +69,10 @@ struct FakeServices final : ScriptServices {
 
     bool SourceFileSize(std::string_view path, int64_t& size) override
     {
-        told += "sized=" + std::string(path) + ';';
-        auto found = sizes.find(path);
-        size = found == sizes.end() ? 10 : found->second;
+        told += "sized=" + std::string(path) + ';', size = sizes.contains(path) ? sizes.find(path)->second : 10;
         return path.find("MISSING") == std::string_view::npos;
     }
-    void ShowStopMessage(std::string_view text, std::string_view caption) override
-    {
-        told += "box=" + std::string(text) + '|' + std::string(caption) + ';';
-    }
+    void ShowStopMessage(std::string_view text, std::string_view caption) override { told += "box=" + std::string(text) + '|' + std::string(caption) + ';'; }
 };
 
 // Parses from a fresh plan on first drive E:, with a byte total and a picture path left from before, and lists
@@ -99,108 +81,78 @@ std::string Parse(std::FILE* file)
 {
     InstallState& state = TheInstallState();
     InstallPlan& plan = TheInstallPlan();
-    state = InstallState{};
-    ResetInstallPlan();
-    ResetErrorState();
-    state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("E:"), state.bannerPath.assign("OLD.BMP");
-    state.bytesDone = 77;
+    state = InstallState{}, ResetInstallPlan(), ResetErrorState();
+    state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("E:"), state.bannerPath.assign("OLD.BMP"), state.bytesDone = 77;
     FakeServices services;
     std::string out = ParseScript(file, services) ? "" : "FAILED;";
     std::fclose(file);
     EXPECT_FLOAT_EQ(state.progressScale, static_cast<float>(state.bytesDone / 65535.0));
-    auto add = [&out](bool changed, const std::string& name, const std::string& value) {
-        if (changed) out += name + '=' + value + ';';
-    };
-    auto rgb = [&add](const char* name, const ColourTriple& c, const ColourTriple& initial) {
-        add(!(c == initial), name, std::to_string(c.red) + ',' + std::to_string(c.green) + ',' + std::to_string(c.blue));
-    };
+    auto add = [&out](bool changed, const std::string& name, const std::string& value) { out += changed ? name + '=' + value + ';' : ""; };
+    auto text = [&add](const std::string& name, const auto& field) { add(!field.blank(), name, field.str()); };
+    auto rgb = [&add](const char* name, const ColourTriple& c, const ColourTriple& initial) { add(!(c == initial), name, std::to_string(c.red) + ',' + std::to_string(c.green) + ',' + std::to_string(c.blue)); };
     const GeneralSettings& g = plan.general;
-    add(!state.generalTitle.blank(), "title", state.generalTitle.str());
-    add(!g.message.blank(), "message", g.message.str());
-    add(g.backgroundStyle != 1, "backgrnd", std::to_string(g.backgroundStyle));
-    add(g.font != 5, "font", std::to_string(g.font));
-    rgb("colour", g.titleColour, {255, 255, 255});
-    rgb("sfillcol", g.startFillColour, {0, 0, 75});
-    rgb("efillcol", g.endFillColour, {0, 0, 255});
-    add(!state.installDir.blank(), "defdest", state.installDir.str());
+    text("title", state.generalTitle), text("message", g.message), add(g.backgroundStyle != 1, "backgrnd", std::to_string(g.backgroundStyle));
+    add(g.font != 5, "font", std::to_string(g.font)), rgb("colour", g.titleColour, {255, 255, 255}), rgb("sfillcol", g.startFillColour, {0, 0, 75});
+    rgb("efillcol", g.endFillColour, {0, 0, 255}), text("defdest", state.installDir);
     for (std::size_t n = 0; n <= 5; ++n) {  // slot 0 is no page: nothing may land there
         const std::string p = 'p' + std::to_string(n) + '.';
-        add(!plan.pages[n].title.blank(), p + "title", plan.pages[n].title.str());
-        add(!plan.pages[n].message.blank(), p + "message", plan.pages[n].message.str());
-        add(plan.pages[n].hasPicture, p + "banner", plan.pages[n].picture.str());
+        text(p + "title", plan.pages[n].title), text(p + "message", plan.pages[n].message), add(plan.pages[n].hasPicture, p + "banner", plan.pages[n].picture.str());
     }
-    add(state.bytesDone != 0, "bytes", std::to_string(state.bytesDone));
-    add(!state.subDir.blank(), "subdir", state.subDir.str());
-    add(!state.targetDir.blank(), "target", state.targetDir.str());
-    add(!state.bannerPath.blank(), "bannerPath", state.bannerPath.str());
+    add(state.bytesDone != 0, "bytes", std::to_string(state.bytesDone)), text("subdir", state.subDir), text("target", state.targetDir), text("bannerPath", state.bannerPath);
     return out + services.told;
 }
 
-std::FILE* ScriptFile(const std::string& bytes)
+TEST(Script, ParserLines)
 {
-    std::FILE* file = std::tmpfile();
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
-    return file;
-}
-
-TEST_F(ScriptTest, ParserLines)
-{
-    auto k = [](char c) { return std::string(1000, c); };
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
+    auto n = [](std::size_t count, char c) { return std::string(count, c); };
+    auto m = [&n](char c) { return "\nmessage " + n(1000, c); };
+    const std::pair<std::string, std::string> cases[] = {  // the script's lines, each ended by CR LF; the outcome
         // Lines before the first header, comments, words that are no keywords, letter case.
-        {{"title Before", "message M", "defdest X", "copy A.EX_", "banner B.BMP"}, "bannerPath=OLD.BMP;"},
-        {{"generalstart", "title A # B", "# title C", "    # title D", "#title E", "titles F", "titl G", "title\tH"}, "title=A # B;"},
-        {{"GENERALSTART", "TITLE Upper", "DiagStart INIT", "Title Mixed", "FileStart", "COPY ONE"}, "title=Upper;p1.title=Mixed;bytes=60000;sized=A:\\ONE;"},
+        {"title Before\nmessage M\ndefdest X\ncopy A.EX_\nbanner B.BMP", "bannerPath=OLD.BMP;"},
+        {"generalstart\ntitle A # B\n# title C\n    # title D\n#title E\ntitles F\ntitl G\ntitle\tH", "title=A # B;"},
+        {"GENERALSTART\nTITLE Upper\nDiagStart INIT\nTitle Mixed\nFileStart\nCOPY ONE", "title=Upper;p1.title=Mixed;bytes=60000;sized=A:\\ONE;"},
         // Keywords outside their sections, and page sections before a page is named.
-        {{"filestart", "title T", "message M", "defdest X", "font 2", "colour 1 2 3", "banner B.BMP", "mkdir SUB", "diagstart init",
-          "defdest X", "backgrnd 2", "sfillcol 1 2 3", "copy A.EX_", "chdir SUB", "generalstart", "banner B.BMP", "copy A.EX_", "chdir SUB"}, ""},
-        {{"diagstart intro", "title T", "banner B.BMP", "diagstart init x", "diagstart finish" + std::string(254, ' ') + "x", "title T"}, ""},
-        {{"diagstart finish" + std::string(255, ' ') + "overflow", "title T"}, "p4.title=T;"},
+        {"filestart\ntitle T\nmessage M\ndefdest X\nfont 2\ncolour 1 2 3\nbanner B.BMP\nmkdir SUB\ndiagstart init\ndefdest X\nbackgrnd 2\nsfillcol 1 2 3\n"
+         "copy A.EX_\nchdir SUB\ngeneralstart\nbanner B.BMP\ncopy A.EX_\nchdir SUB", ""},
+        {"diagstart intro\ntitle T\nbanner B.BMP\ndiagstart init x\ndiagstart finish" + n(254, ' ') + "x\ntitle T", ""},
+        {"diagstart finish" + n(255, ' ') + "overflow\ntitle T", "p4.title=T;"},
         // Message lines join with CR LF within a section, directly across sections.
-        {{"diagstart init", "message A", "diagstart intro", "message B"}, "p1.message=AB;"},
-        {{"diagstart finish", "title Done", "generalstart", "message G1", "filestart", "diagstart finish", "message F1", "generalstart",
-          "message G2", "message G3", "diagstart finish", "message F2"}, "message=G1G2\r\nG3;p4.title=Done;p4.message=F1F2;"},
-        {{"diagstart direct", "message", "message    indented   ", "message", "title T", "message  x  y  # z"}, "p2.title=T;p2.message=\r\nindented\r\n\r\nx  y  # z;"},
-        {{"diagstart system", "message " + k('a'), "message " + k('b'), "message " + k('c'), "message " + k('d'), "message " + k('e')},
-         "p5.message=" + k('a') + "\r\n" + k('b') + "\r\n" + k('c') + "\r\n" + k('d') + "\r\n" + std::string(88, 'e') + ';'},
-        {{"generalstart", "title " + std::string(300, 'G'), "diagstart init", "title " + std::string(261, 'P') + "Q"},
-         "title=" + std::string(261, 'G') + ";p1.title=" + std::string(261, 'P') + ';'},
-        {{"diagstart finish", "banner \"MY LOGO.PCX\"", "diagstart system", "banner", "diagstart direct", "banner LOGO.BMP extra"},
-         "p2.banner=LOGO.BMP;p4.banner=MY LOGO.PCX;p5.banner=;"},
+        {"diagstart init\nmessage A\ndiagstart intro\nmessage B", "p1.message=AB;"},
+        {"diagstart finish\ntitle Done\ngeneralstart\nmessage G1\nfilestart\ndiagstart finish\nmessage F1\ngeneralstart\nmessage G2\nmessage G3\n"
+         "diagstart finish\nmessage F2", "message=G1G2\r\nG3;p4.title=Done;p4.message=F1F2;"},
+        {"diagstart direct\nmessage\nmessage    indented   \nmessage\ntitle T\nmessage  x  y  # z", "p2.title=T;p2.message=\r\nindented\r\n\r\nx  y  # z;"},
+        {"diagstart system" + m('a') + m('b') + m('c') + m('d') + m('e'),
+         "p5.message=" + n(1000, 'a') + "\r\n" + n(1000, 'b') + "\r\n" + n(1000, 'c') + "\r\n" + n(1000, 'd') + "\r\n" + n(88, 'e') + ';'},
+        {"generalstart\ntitle " + n(300, 'G') + "\ndiagstart init\ntitle " + n(261, 'P') + "Q", "title=" + n(261, 'G') + ";p1.title=" + n(261, 'P') + ';'},
+        {"diagstart finish\nbanner \"MY LOGO.PCX\"\ndiagstart system\nbanner\ndiagstart direct\nbanner LOGO.BMP extra", "p2.banner=LOGO.BMP;p4.banner=MY LOGO.PCX;p5.banner=;"},
         // Numbers and colours; an earlier conversion error does not spoil a colour.
-        {{"generalstart", "backgrnd 3", "backgrnd 4", "backgrnd -1", "font 8", "font 9", "font 0", "font", "font 7.5"}, "backgrnd=3;font=8;"},
-        {{"generalstart", "font x", "colour 10 20 30 40", "sfillcol 0 0 0", "efillcol +4 5 255"}, "colour=10,20,30;sfillcol=0,0,0;efillcol=4,5,255;"},
-        {{"generalstart", "colour 10 20", "colour 0 0 256", "colour 255,255,0", "colour -1 0 0", "colour 1 2 3.0", "colour 2147483648 0 0",
-          "colour 4\t5 6", "sfillcol 1 2 -3", "efillcol", "color 0 0 0"}, ""},
+        {"generalstart\nbackgrnd 3\nbackgrnd 4\nbackgrnd -1\nfont 8\nfont 9\nfont 0\nfont\nfont 7.5", "backgrnd=3;font=8;"},
+        {"generalstart\nfont x\ncolour 10 20 30 40\nsfillcol 0 0 0\nefillcol +4 5 255", "colour=10,20,30;sfillcol=0,0,0;efillcol=4,5,255;"},
+        {"generalstart\ncolour 10 20\ncolour 0 0 256\ncolour 255,255,0\ncolour -1 0 0\ncolour 1 2 3.0\ncolour 2147483648 0 0\ncolour 4\t5 6\n"
+         "sfillcol 1 2 -3\nefillcol\ncolor 0 0 0", ""},
         // The proposed directory lies on the first installable drive.
-        {{"generalstart", "defdest D:\\APPS"}, "defdest=E:\\APPS;"},
-        {{"generalstart", "defdest \"\\Program Files\\My App\" x"}, "defdest=E:\\Program Files\\My App;"},
-        {{"generalstart", "defdest " + std::string(300, 'L')}, "defdest=E:\\" + std::string(258, 'L') + ';'},
+        {"generalstart\ndefdest D:\\APPS", "defdest=E:\\APPS;"}, {"generalstart\ndefdest \"\\Program Files\\My App\" x", "defdest=E:\\Program Files\\My App;"},
+        {"generalstart\ndefdest " + n(300, 'L'), "defdest=E:\\" + n(258, 'L') + ';'},
         // Copy sources, their sizes in a 32-bit total, and subdirectories.
-        {{"filestart", "copy DEMO.EX_ DEMO.EXE", "copy \"MY FILE.TX_ MYFILE.TXT", "copy", "copy \"\" TARGET", "copy <defdir>\\X"},
-         "bytes=30;sized=A:\\DEMO.EX_;sized=A:\\\"MY;sized=A:\\<defdir>\\X;"},
-        {{"filestart", "copy ONE", "copy EMPTY", "copy ONE", "copy BIG"}, "bytes=2147603647;sized=A:\\ONE;sized=A:\\EMPTY;sized=A:\\ONE;sized=A:\\BIG;"},
-        {{"generalstart", "defdest DEMO\\", "filestart", "chdir DATA\\SUB"}, "defdest=E:\\DEMO\\;subdir=DATA\\SUB\\;target=E:\\DEMO\\DATA\\SUB\\;"},
-        {{"filestart", "chdir " + std::string(250, 'S'), "copy SOURCE.EX_"},
-         "bytes=10;subdir=" + std::string(250, 'S') + "\\;target=" + std::string(250, 'S') + "\\;sized=A:\\" + std::string(250, 'S') + "\\SOURCE.;"},
-        {{"generalstart", "title Before", "filestart", "copy DEMO.EX_", "chdir DATA", "copy MISSING.DA_ MISSING.DAT", "copy DEMO.EX_", "generalstart",
-          "title After"}, "FAILED;title=Before;bytes=10;subdir=DATA\\;target=DATA\\;sized=A:\\DEMO.EX_;sized=A:\\DATA\\MISSING.DA_;"
-                          "box=Install file A:\\DATA\\MISSING.DA_ not found. Abort|File Not Found;"},
+        {"filestart\ncopy DEMO.EX_ DEMO.EXE\ncopy \"MY FILE.TX_ MYFILE.TXT\ncopy\ncopy \"\" TARGET\ncopy <defdir>\\X", "bytes=30;sized=A:\\DEMO.EX_;sized=A:\\\"MY;sized=A:\\<defdir>\\X;"},
+        {"filestart\ncopy ONE\ncopy EMPTY\ncopy ONE\ncopy BIG", "bytes=2147603647;sized=A:\\ONE;sized=A:\\EMPTY;sized=A:\\ONE;sized=A:\\BIG;"},
+        {"generalstart\ndefdest DEMO\\\nfilestart\nchdir DATA\\SUB", "defdest=E:\\DEMO\\;subdir=DATA\\SUB\\;target=E:\\DEMO\\DATA\\SUB\\;"},
+        {"filestart\nchdir " + n(250, 'S') + "\ncopy SOURCE.EX_", "bytes=10;subdir=" + n(250, 'S') + "\\;target=" + n(250, 'S') + "\\;sized=A:\\" + n(250, 'S') + "\\SOURCE.;"},
+        {"generalstart\ntitle Before\nfilestart\ncopy DEMO.EX_\nchdir DATA\ncopy MISSING.DA_ MISSING.DAT\ncopy DEMO.EX_\ngeneralstart\ntitle After",
+         "FAILED;title=Before;bytes=10;subdir=DATA\\;target=DATA\\;sized=A:\\DEMO.EX_;sized=A:\\DATA\\MISSING.DA_;box=Install file A:\\DATA\\MISSING.DA_ not found. Abort|File Not Found;"},
     };
     for (const auto& [lines, outcome] : cases) {
         std::string script;
-        for (const std::string& line : lines) script += line + "\r\n";
-        EXPECT_EQ(Parse(ScriptFile(script)), outcome) << lines[1].substr(0, 40);
+        for (char c : lines + '\n') script += c == '\n' ? "\r\n" : std::string(1, c);
+        EXPECT_EQ(Parse(ScriptFile(script)), outcome) << lines.substr(0, 50);
     }
 }
 
-TEST_F(ScriptTest, ParserLineEndsAndTheEndOfTheScript)
+TEST(Script, ParserLineEndsAndTheEndOfTheScript)
 {
     const std::string x1016(1016, 'x');  // with "message " a whole 1024-character line
     const std::pair<std::string, std::string> cases[] = {
-        {"\x1a\r\ngeneralstart\r\ntitle Never\r\n", "bannerPath=OLD.BMP;"},
-        {"generalstart\r\ntitle First\r\n\x1atitle Second\r\ntitle Third\r\n", "title=First;"},
+        {"\x1a\r\ngeneralstart\r\ntitle Never\r\n", "bannerPath=OLD.BMP;"}, {"generalstart\r\ntitle First\r\n\x1atitle Second\r\ntitle Third\r\n", "title=First;"},
         {"generalstart\ntitle A\x1a" "B\rC\r\r\nmessage M\nmessage N\r", "title=A\x1a" "B\rC\r;message=M\r\nN;"},
         {"generalstart\r\nmessage " + x1016 + "Y\r\nmessage next", "message=" + x1016 + "\r\nnext;"},
     };
@@ -208,18 +160,106 @@ TEST_F(ScriptTest, ParserLineEndsAndTheEndOfTheScript)
     EXPECT_EQ(Parse(std::fopen("/dev/null", "w")), "FAILED;bannerPath=OLD.BMP;box=Error when reading from install script|Abort;");  // unreadable
 }
 
+// Sources live on S:\, the installation goes to D:\. The trace notes what a user or the disk would see, each step
+// closed by ";"; a message box as "?" with its buttons, icon and default button.
+struct FakeMachine final : PassServices {
+    std::set<std::string, std::less<>> dirs{"D:", "D:\\HAVE"};
+    std::map<std::string, int64_t, std::less<>> files{{"S:\\A.EX_", 100}, {"S:\\B", 50}, {"S:\\SUB\\C", 10}};
+    std::string events, answers, trace;  // events per poll, up to '|': C cancel, R redraw, O other; answers 1 when none is left
+    bool diskFull = false;
+
+    static std::string Dir(std::string_view p) { return std::string(p.substr(0, p.size() - p.ends_with('\\'))); }
+    static char Take(std::string& queue, char otherwise) { const char c = queue.empty() ? otherwise : queue[0]; return queue.erase(0, !queue.empty()), c; }
+    PassEvent NextEvent() override { const char c = Take(events, '|'); return c == 'C' ? PassEvent::kCancel : c == 'R' ? PassEvent::kRedraw : c == 'O' ? PassEvent::kOther : PassEvent::kNone; }
+    int32_t Ask(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_view text, std::string_view caption) override
+    {
+        trace += '?' + std::to_string(buttons) + std::to_string(icon) + std::to_string(defaultButton) + ' ' + std::string(caption) + ": " + std::string(text) + ';';
+        return Take(answers, '1') - '0';
+    }
+    void PaintBackground() override { trace += "paint;"; }
+    void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ";"; }
+    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }
+    bool MakeDirectory(std::string_view p) override { const std::string d = Dir(p); return dirs.contains(d.substr(0, d.rfind('\\'))) && dirs.insert(d).second; }
+    int32_t CopyExpanded(std::string_view s, std::string_view d) override { return !files.contains(s) || dirs.contains(d) ? 4 : (files[std::string(d)] = files.find(s)->second, 0); }
+    bool FileExists(std::string_view p) override { return files.contains(p); }
+    std::string ExpandedName(std::string_view p) override { return std::string(p.ends_with('_') ? p.substr(0, p.size() - 1) : p) + (p.ends_with('_') ? "E" : ""); }
+    bool SourceSize(std::string_view p, int64_t& size) override { return size = files.contains(p) ? files.find(p)->second : 0, files.contains(p); }
+    bool SourceExceedsFreeSpace(std::string_view) override { return diskFull; }
+    void ShowProgressTexts(std::string_view from, std::string_view to) override { trace += std::string(from) + " " + std::string(to) + ";"; }
+    void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ";"; }
+    bool Collect(int32_t keyword, std::span<char> a) override { return trace += "collect " + std::to_string(keyword) + " " + std::string(TrimmedText(AsView(a))) + ";", true; }
+    void Log(int32_t code, std::string_view text) override { trace += "log" + std::to_string(code) + " " + std::string(text) + ";"; }
+};
+
+TEST(Script, InstallPassCarriesOutTheFileSections)
+{
+    auto copy = [](std::string from, std::string to) { return "From:  S:\\" + from + " To:  D:\\" + to + ';'; };
+    auto copied = [&copy](std::string from, std::string to, int bar) { return copy(from, to) + "bar " + std::to_string(bar) + ";log2 S:\\" + from + " to: D:\\" + to + ';'; };
+    auto unexpected = [](std::string from) { return "?511 File Copy Error: Unexpected error installing S:\\" + from + "\rPossible INSTALL.LST error or faulty media;"; };
+    const std::string readError = "?011 Aborting Installation: Error when reading from INSTALL.LST;", banner = "paint;banner S:\\SUB\\P.BMP;",
+                      cancel = "?322 Abort Installation?: Installation interrupted, would you like\rto abort?;";
+    struct Case { std::string script, events, answers; bool diskFull, ok; int32_t copyErrors; std::string trace; } cases[] = {
+        // copy with and without a destination, mkdir after chdir, existing directory, blank copy, chdir back.
+        {"filestart\ncopy A.EX_\nmkdir SUB\nchdir SUB\ncopy C \"C 2\"\nmkdir X\nmkdir HAVE\ncopy\nchdir\ncopy B\n", "", "", false, true, 0,
+         copied("A.EX_", "A.EXE", 655) + "log1 D:\\SUB;" + copied("SUB\\C", "SUB\\C 2", 720) + "log1 D:\\X;" + copied("B", "B", 1048)},
+        // Commands outside file sections; comments; the end-of-file mark ends the pass.
+        {"copy B\ngeneralstart\nmkdir Q\ndiagstart init\ncopy B\n# filestart\nfilestart\n\x1a" "copy B\n", "", "", false, true, 0, ""},
+        {"filestart\nchdir NONE\ncopy B\n", "", "", false, false, 0, readError}, {"filestart\nmkdir NO\\DEEP\n", "", "", false, false, 0, readError},
+        // Retry reads the line again, Ignore logs the error, Abort ends silently.
+        {"filestart\ncopy MISSING\ncopy HAVE2 HAVE\nchdir\ncopy MISSING\n", "", "1002", false, false, 3,
+         copy("MISSING", "MISSING") + unexpected("MISSING") + copy("MISSING", "MISSING") + unexpected("MISSING") + "log3 S:\\MISSING to: D:\\MISSING;" +
+             copy("HAVE2", "HAVE") + unexpected("HAVE2") + "log3 S:\\HAVE2 to: D:\\HAVE;" + copy("MISSING", "MISSING") + unexpected("MISSING")},
+        {"filestart\ncopy MISSING X\ncopy B\n", "", "", true, false, 1,
+         copy("MISSING", "X") + "?011 File Copy Error: Error installing S:\\MISSING\r to D:\\XDisk full.\rFree some space & re-run installation.;"},
+        // Cancel answered No goes on; the next Cancel answered Yes ends the pass. Redraws show the banner again.
+        {"filestart\nbanner SUB\\P.BMP\nmkdir X\ncopy B\n", "||RCO|C|", "21", false, false, 0,
+         banner + banner + cancel + "log1 D:\\X;" + cancel + "?011 Cancel Pressed: Installation aborted;"},
+        {"filestart\nassociate .a|A|x|\nvariable V=1\nprogram G|x|N|\ndiagstart\nvariable W=2\n", "", "", false, true, 0,
+         "collect 12 .a|A|x|;collect 13 V=1;collect 14 G|x|N|;"},
+    };
+    for (const Case& c : cases) {
+        InstallState& state = TheInstallState() = InstallState{};
+        state.sourceDir.assign("S:\\"), state.installDir.assign("D:\\"), state.targetDir.assign("D:\\"), state.progressScale = 10000 / 65535.0f;
+        FakeMachine machine;
+        machine.events = c.events, machine.answers = c.answers, machine.diskFull = c.diskFull;
+        std::FILE* script = ScriptFile(c.script);
+        EXPECT_EQ(std::tuple(RunInstallPass(script, machine), machine.trace, state.copyErrors), std::tuple(c.ok, c.trace, c.copyErrors)) << c.script;
+        std::fclose(script);
+    }
+    EXPECT_EQ(std::pair(ProgressPosition(int64_t{3} << 32, (int64_t{6} << 32) / 65535.0f), ProgressPosition(1, 0)), std::pair(32767, 0));  // beyond 4 GB
+}
+
+TEST(InstallLog, Lines)
+{
+    EXPECT_EQ(LogHeaderText(8, 9, 1999, 2, 3), "Install log generated by Marrowfield installer at 08:09 on 03 Feb 1999.");
+    EXPECT_EQ(LogHeaderText(23, 59, 2026, 12, 31), "Install log generated by Marrowfield installer at 23:59 on 31 Dec 2026.");
+    using Entry = std::tuple<int32_t, const char*, const char*>;
+    for (auto [code, text, line] : {Entry{kLogCreatedDirectory, "C:\\D  ", "Created directory: C:\\D"}, {kLogCopiedFile, "a to: b", "Copied file: a to: b"},
+                                    {kLogCopyError, "a to: b", "** Error When Copying a to: b"}, {kLogUnfinished, " ", "** Error: Unfinished installation"}, {kLogText, "#", "#"}, {9, "x", " x"}})
+        EXPECT_EQ(LogEntryLine(code, text), line) << code;
+    EXPECT_EQ(LogEntryLine(kLogCopiedFile, std::string(600, 'p')).size(), 613u);
+    EXPECT_EQ(LogSummaryLine(0) + '|' + LogSummaryLine(12), "# Install program finished. 0 copy error(s)|# Install program finished. 12 copy error(s)");
+}
+
+TEST(TextScan, TokensAndCharacters)
+{
+    char text[] = "a\r\n\nb", empty[] = "", delimiters[] = "\n\n", abc[] = "abca";
+    auto token = [](char* from) { const char* t = NextToken(from, "\n"); return t ? std::string(t) : "(none)"; };
+    EXPECT_EQ((std::array{token(text), token(nullptr), token(nullptr), token(empty), token(delimiters)}), (std::array<std::string, 5>{"a\r", "b", "(none)", "(none)", "(none)"}));
+    EXPECT_EQ((std::array{FindLastChar(abc, 'a'), FindLastChar(abc, 'c'), FindLastChar(abc, 'x'), FindLastChar(abc, '\0'), FindAnyOf(abc, "cb")}),
+              (std::array<char*, 5>{abc + 3, abc + 2, nullptr, abc + 4, abc + 1}));
+    EXPECT_EQ(std::pair(SpanOfSet("aab", "a"), IgnoreHook(5)), std::pair(std::size_t{2}, 0));
+}
+
 TEST(DirectoryRules, NamesMessageAndBrowseStart)
 {
-    for (const char* name : {"C:\\Program Files\\App", "  C:\\DEMO  ", "DEMO", "\\\\server\\share"})
-        EXPECT_TRUE(IsAcceptableDirectoryName(name)) << name;
+    for (const char* name : {"C:\\Program Files\\App", "  C:\\DEMO  ", "DEMO", "\\\\server\\share"}) EXPECT_TRUE(IsAcceptableDirectoryName(name)) << name;
     for (const char* name : {"", "  ", "C:\\a*b", "C:\\a:b", "C:\\a?b", "C:\\a\"b", "C:\\a<b", "C:\\a>b", "C:\\a|b", "C:/D", ":\\D", "CC:\\D"})
         EXPECT_FALSE(IsAcceptableDirectoryName(name)) << name;
     EXPECT_EQ(kBadDirectoryNameMessage, "A directory name cannot contain any of the following characters:\r\t/ : * ? \" < > |");
     const std::tuple<std::string, std::set<std::string>, std::string, std::vector<std::string>> cases[] = {  // existing, start, tested
-        {"C:\\A\\B\\", {"C:\\A"}, "C:\\A", {"C:\\A\\B\\", "C:\\A"}},
-        {"D:\\x\\y", {}, "D:", {"D:\\x\\y", "D:\\x"}},  // the drive itself is not tested
-        {"C:\\", {"C:\\"}, "C:\\", {"C:\\"}},
-        {"DEMO", {}, "DE", {"DEMO", "DEM"}},  // no backslash: one character at a time
+        {"C:\\A\\B\\", {"C:\\A"}, "C:\\A", {"C:\\A\\B\\", "C:\\A"}}, {"D:\\x\\y", {}, "D:", {"D:\\x\\y", "D:\\x"}},  // the drive itself is not tested
+        {"C:\\", {"C:\\"}, "C:\\", {"C:\\"}}, {"DEMO", {}, "DE", {"DEMO", "DEM"}},  // no backslash: one character at a time
     };
     for (const auto& [proposed, existing, start, tested] : cases) {
         FixedText<261> buffer(proposed);
@@ -229,44 +269,42 @@ TEST(DirectoryRules, NamesMessageAndBrowseStart)
     }
 }
 
-TEST(FieldInfo, ParsingRules)
+// The background: band k's colour component is floor(s + (e - s) * k / N + 1/2) in integers (the band counts a display
+// gives are odd, so no ties); horizontal band k is the k-th strip from the top, vertical band k the k-th from the right.
+TEST(Background, BandsRoundTheirColourStepsAndTileTheArea)
 {
-    static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars", "Lengths"};
-    const std::pair<std::string, std::string> cases[] = {  // "section id values |item |item;" for each line parsed
-        {"[Ranges]\n1003 0 100\n[Menus]\n[Checks]\n[Tabs]\n[Grids]\n[Colours]\n[Trackbars]\n[Lengths]\n\0"s, "Ranges 1003 0 100;"},
-        {"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
-        {"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n", "Ranges 1003 0 100;Checks 2006 1;"},
-        {"[Ranges]\r\n7 -2.5 1e3\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n", "Ranges 7 -2.5 1000;Menus 9 2 2 |Red |Green;"},
-        {"[Colours]\n300 255 0 0 0 0 128\n[Trackbars]\n301 10 1 5 20 40\n[Lengths]\n302 64\n", "Colours 300 255 0 0 0 0 128;Trackbars 301 10 1 5 20 40;Lengths 302 64;"},
-        {"[Checks]\n2005 1\nabc 1\n2006 on\n2006\n2006 1x\n20x6 1\n2007 0\n", "Checks 2005 1;Checks 2007 0;"},
-        {"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n14 0 0\n[Tabs]\n13 1 0\n[Checks]\n1 1\n", "Menus 12 3 2 |[Checks] |2006 1 |#;Menus 14 0 0;Tabs 13 1 0 |[Checks];"},
-        {"[Menus]\n11 2 1\n" + std::string(1030, 'x') + "\n" + std::string(1000, 'z') + std::string(40, ' ') + "\n",
-         "Menus 11 2 1 |" + std::string(1024, 'x') + " |" + std::string(1000, 'z') + ";"},
-    };
-    for (const auto& [block, parsed] : cases) {
-        std::ostringstream out;
-        for (const FieldInfoLine& line : ParseFieldInfo(block)) {
-            out << kNames[static_cast<int>(line.section)] << ' ' << line.id;
-            for (double v : line.values) out << ' ' << v;
-            for (const std::string& item : line.items) out << " |" << item;
-            out << ';';
+    for (int32_t n : {1, 15, 127, 255})
+        for (int32_t s = 0; s <= 255; s += 15)
+            for (int32_t e = 0; e <= 255; e += 15)
+                for (int32_t k = 0; k < n; ++k)
+                    ASSERT_EQ(BandComponent(s, e, n, k), (2LL * s * n + 2LL * (e - s) * k + n) / (2LL * n)) << s << "->" << e << " " << n << " " << k;
+    EXPECT_EQ(BandColour({0, 0, 75}, {0, 0, 255}, 255, 254), (ColourTriple{0, 0, 254}));  // 254.79: the end colour is never reached
+    EXPECT_EQ(BandColour({10, 200, 0}, {250, 20, 128}, 15, 7), (ColourTriple{122, 116, 60}));
+    GraphicsState state;
+    for (auto [width, height, bands, inset] : {std::tuple{1024, 768, 255, 0.f}, {1023, 767, 127, 0.1f}, {640, 480, 15, 0.1f}}) {
+        const float u = static_cast<float>(bands);
+        SetArea(state, 2 * inset, inset, 1 - 3 * inset, 1 - inset), SetPlotUnits(state, 0, 0, u, u);
+        const PixelRect area = AreaPixels(state, width, height);
+        int32_t bottom = area.top, left = area.right;
+        for (float k = 0; k < u; ++k) {
+            const PixelRect row = BoxPixels(state, 0, u - k - 1, u, u - k, width, height), column = BoxPixels(state, u - k - 1, 0, u - k, u, width, height);
+            ASSERT_EQ(std::pair(row, column), std::pair(PixelRect{area.left, bottom, area.right, row.bottom}, PixelRect{column.left, area.top, left, area.bottom})) << k;
+            bottom = row.bottom, left = column.left;
         }
-        EXPECT_EQ(out.str(), parsed) << testing::PrintToString(block.substr(0, 50));
+        EXPECT_EQ(std::pair(bottom, left), std::pair(area.bottom, area.left)) << width;
     }
 }
 
-TEST(MessageBox, StyleAndAnswer)
+TEST(PagePicture, PlacedAtItsOwnSizeAboveTheBottom)
 {
-    // Windows' flags: buttons 0 to 5, icons 0x10 to 0x40, defaults 0, 0x100, 0x200. Two-button sets: default 1 is
-    // the first button, anything else the second; three-button sets: 1, 2, anything else the third.
-    for (auto [buttons, icon, defaultButton, style] : {std::array{0, 1, 1, 0x10}, std::array{1, 4, 1, 0x41}, std::array{1, 0, 0, 0x101},
-                                                      std::array{2, 3, 2, 0x135}, std::array{3, -1, 3, 0x104}, std::array{4, 2, 2, 0x123},
-                                                      std::array{4, 0, 9, 0x203}, std::array{5, 16, 0, 0x202}, std::array{5, 3, 1, 0x32}})
-        EXPECT_EQ(MessageBoxStyle(buttons, icon, defaultButton), uint32_t(style)) << buttons << ' ' << icon << ' ' << defaultButton;
-    // IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7; 0 when no box could be shown.
-    std::vector<int32_t> answers;
-    for (int id = -1; id <= 8; ++id) answers.push_back(MessageBoxAnswer(id));
-    EXPECT_EQ(answers, (std::vector<int32_t>{-1, -1, 1, 0, 2, 1, 0, 1, 2, -1}));
+    // Stored top-down (negative height); as wide as the screen; reduced to the width; reduced to the height.
+    for (auto [w, h, x1, y1, x2, y2] : {std::tuple{320, 200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480}, {320, -200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480},
+                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f},
+                                        {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f}}) {
+        const PictureArea a = PagePictureArea(w, h, 640, 480);
+        for (auto [got, expected] : {std::pair{a.x1, x1}, std::pair{a.y1, y1}, std::pair{a.x2, x2}, std::pair{a.y2, y2}})
+            EXPECT_NEAR(got, expected, 1e-5) << w << 'x' << h;
+    }
 }
 
 }  // namespace

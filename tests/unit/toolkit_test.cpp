@@ -1,20 +1,24 @@
-// Text fields, error messages, configuration and command line of the toolkit.
+// The toolkit's portable parts: text fields, error messages, configuration, command line, field information,
+// message boxes, picture recognition and decoding, and the graphics state.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <tuple>
 
 #include "errors/errors.h"
+#include "graphics/graphics_state.h"
+#include "graphics/picture_format.h"
 #include "startup/config.h"
 #include "utilities/command_line.h"
 #include "utilities/text.h"
+#include "windows/field_info.h"
+#include "windows/message_box.h"
 
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 // op: U upper, L lower, N length, J justify by arg, W first word into an arg-wide field ("word|rest"),
 // I to integer, F from integer text by format arg into a field as wide as the result. Error: QErrorInfo(1).
@@ -35,155 +39,302 @@ std::string Apply(const TextCase& c)
     }
 }
 
-TEST(Text, Operations)
+TEST(Text, OperationsAndCommandLineWords)
 {
     const TextCase cases[] = {
-        {'U', "abz AZ 09 {}\xe4", "", "ABZ AZ 09 {}\xe4"},
-        {'L', "ABZ az 09 @[\xc4", "", "abz az 09 @[\xc4"},
-        {'N', "AB \0 \0"s, "", "2"},
-        {'N', "A\0B"s, "", "3"},
-        {'W', "   mkdir  sub  ", "8", "mkdir   |          sub  "},
-        {'W', "abcdefgh x", "4", "abcd|         x"},
-        {'J', "   AB  ", "L", "AB     "},
-        {'J', "   AB  ", "R", "     AB"},
-        {'J', "   AB  ", "C", "  AB   "},
-        {'J', "X      ", "C", "   X   "},
-        {'J', "AB     ", "l", "  AB   "},  // only "L" and "R" name a side
-        {'I', "-17", "", "-17"},
-        {'I', "   007  ", "", "7"},
-        {'I', "12 34", "", "12"},
-        {'I', "2147483647", "", "2147483647"},
-        {'I', "2147483648", "", "0", 4},
-        {'I', "00000000001", "", "0", 4},  // eleven digits, whatever their value
-        {'I', "1.5", "", "0", 12},
-        {'I', "     ", "", "0", 10},
-        {'F', "7", "(I2.2)", "07"},
-        {'F', "5", "(I4.4)", "0005  "},
-        {'F', "-7", "(I4.3)", "-007"},
-        {'F', "0", "(I3.0)", "   "},
-        {'F', "12", " ( i3 ) ", " 12"},
-        {'F', "123", "(I2.2)", "****", 18},
-        {'F', "12", "(F5.2)", "**********", 18},
-        {'F', "12", "(I200)", "**********", 18},  // wider than the work field
-        {'F', "5", "(I101)", std::string(120, ' ')},  // only a hundred characters are kept
-        {'F', "-5", "(I100)", std::string(98, ' ') + "-5" + std::string(20, ' ')},
+        {'U', "abz AZ 09 {}\xe4", "", "ABZ AZ 09 {}\xe4"}, {'L', "ABZ az 09 @[\xc4", "", "abz az 09 @[\xc4"}, {'N', "AB \0 \0"s, "", "2"}, {'N', "A\0B"s, "", "3"},
+        {'W', "   mkdir  sub  ", "8", "mkdir   |          sub  "}, {'W', "abcdefgh x", "4", "abcd|         x"}, {'J', "   AB  ", "L", "AB     "},
+        {'J', "   AB  ", "R", "     AB"}, {'J', "   AB  ", "C", "  AB   "}, {'J', "X      ", "C", "   X   "}, {'J', "AB     ", "l", "  AB   "},  // only L, R name a side
+        {'I', "-17", "", "-17"}, {'I', "   007  ", "", "7"}, {'I', "12 34", "", "12"}, {'I', "2147483647", "", "2147483647"},
+        {'I', "2147483648", "", "0", 4}, {'I', "00000000001", "", "0", 4}, {'I', "1.5", "", "0", 12}, {'I', "     ", "", "0", 10},
+        {'F', "7", "(I2.2)", "07"}, {'F', "5", "(I4.4)", "0005  "}, {'F', "-7", "(I4.3)", "-007"}, {'F', "0", "(I3.0)", "   "},
+        {'F', "12", " ( i3 ) ", " 12"}, {'F', "123", "(I2.2)", "****", 18}, {'F', "12", "(F5.2)", "**********", 18},
+        // Wider than the work field; only a hundred characters are kept.
+        {'F', "12", "(I200)", "**********", 18}, {'F', "5", "(I101)", std::string(120, ' ')}, {'F', "-5", "(I100)", std::string(98, ' ') + "-5" + std::string(20, ' ')},
     };
-    for (const TextCase& c : cases) {
-        QErrorInfo(1);
-        EXPECT_EQ(Apply(c), c.result) << c.op << " [" << c.text << "] " << c.arg;
-        EXPECT_EQ(QErrorInfo(1), c.error) << c.op << " [" << c.text << "] " << c.arg;
-    }
+    for (const TextCase& c : cases)  // the error state is cleared first
+        EXPECT_EQ((std::pair{(QErrorInfo(1), Apply(c)), QErrorInfo(1)}), std::pair(c.result, c.error)) << c.op << " [" << c.text << "] " << c.arg;
+    using Words = std::vector<std::string_view>;  // command-line words end at a blank or a tab, or at a closing quote
+    EXPECT_EQ(CommandLineWords("\"C:\\My Programs\\setup.exe\" one  two"), (Words{"C:\\My Programs\\setup.exe", "one", "two"}));
+    EXPECT_EQ(std::pair(CommandLineWords("p \"\" x\ty"), CommandLineWords("p \"unclosed quote")), std::pair(Words{"p", "", "x", "y"}, Words{"p", "unclosed quote"}));
 }
 
 TEST(Errors, MessagesAndReportLines)
 {
-    for (auto [code, message] : std::initializer_list<std::pair<int32_t, std::string_view>>{
-             {1, "Error opening file or device"},
-             {27, "Incompatible or unsupported image file in QGrLoadImage"},
-             {44, "Invalid X and/or Y range in QGrArea/QGrViewport/QGrReplayArea"},
-             {1034, "External process timed out before completion"},
-             {1040, "General problem initializing bitmap viewer"}})
+    for (auto [code, message] : {std::pair{1, "Error opening file or device"sv}, {27, "Incompatible or unsupported image file in QGrLoadImage"},
+                                 {44, "Invalid X and/or Y range in QGrArea/QGrViewport/QGrReplayArea"}, {1034, "External process timed out before completion"},
+                                 {1040, "General problem initializing bitmap viewer"}, {0, " "}, {-1, " "}, {6, " "}, {9, " "}, {14, " "}, {17, " "}, {19, " "},
+                                 {26, " "}, {29, " "}, {33, " "}, {41, " "}, {45, " "}, {50, " "}, {65, " "}, {1000, " "}, {1041, " "}})
         EXPECT_EQ(ErrorMessage(code), message) << code;
-    for (int32_t code : {0, -1, 6, 9, 14, 17, 19, 26, 29, 33, 41, 45, 50, 65, 1000, 1041}) EXPECT_EQ(ErrorMessage(code), " ") << code;
-    std::string field(64, '#');
-    ErrorMessage(3, field);
-    EXPECT_EQ(field, "Error closing file or device" + std::string(36, ' '));
-    EXPECT_EQ(ReportLine(1007), "Error=1007:Unable to load dialog from resource" + std::string(27, ' '));
-    EXPECT_EQ(ReportLine(6), "Error=   6:" + std::string(62, ' '));
-    EXPECT_EQ(ReportLine(-5).substr(0, 11), "Error=  -5:");
-    EXPECT_EQ(AbnormalExitText("Marrowfield version 2.20", 0), "Abnormal exit (code 0) :Marrowfield version 2.20");
-    EXPECT_EQ(AbnormalExitText("boom   ", -1234), "Abnormal exit (code ****) :boom");
-    EXPECT_EQ(AbnormalExitText(std::string(5000, 'm'), 1).size(), 24u + 4096u);
-    RaiseFileError(1, 2);
-    RaiseOsError(13, 3);
-    EXPECT_EQ((std::array{QErrorInfo(1), QErrorInfo(1), QErrorInfo(2), QErrorInfo(2), QErrorInfo(3), QErrorInfo(7)}),
-              (std::array{13, 0, 2, 0, 3, 0}));
+    std::string field(64, '#');  // a field takes the message blank-padded
+    EXPECT_EQ((std::array{(ErrorMessage(3, field), field), ReportLine(1007), ReportLine(6), ReportLine(-5).substr(0, 11)}),
+              (std::array{"Error closing file or device" + std::string(36, ' '), "Error=1007:Unable to load dialog from resource" + std::string(27, ' '),
+                          "Error=   6:" + std::string(62, ' '), "Error=  -5:"s}));
+    EXPECT_EQ((std::array{AbnormalExitText("Marrowfield version 2.20", 0), AbnormalExitText("boom   ", -1234), AbnormalExitText(std::string(5000, 'm'), 1)}),
+              (std::array{"Abnormal exit (code 0) :Marrowfield version 2.20"s, "Abnormal exit (code ****) :boom"s, "Abnormal exit (code 1) :" + std::string(4096, 'm')}));
+    RaiseFileError(1, 2), RaiseOsError(13, 3);
+    EXPECT_EQ((std::array{QErrorInfo(1), QErrorInfo(1), QErrorInfo(2), QErrorInfo(2), QErrorInfo(3), QErrorInfo(7)}), (std::array{13, 0, 2, 0, 3, 0}));
     testing::internal::CaptureStdout();
-    RaiseError(1008);  // silent
-    SetErrorReportingMode(kReportStdout);
-    RaiseError(1008);
-    RaiseError(13);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error=1008:Unable to select specified dialog\nError=  13:Operating system command error in an OS routine\n");
+    RaiseError(1008), SetErrorReportingMode(kReportStdout), RaiseError(1008), RaiseError(13);  // silent until reporting goes to stdout
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error=1008:Unable to select specified dialog\nError=  13:Operating system command error in an OS routine\n");
     EXPECT_EQ(std::pair(ErrorReportingMode(), QErrorInfo(1)), std::pair(int32_t{kReportStdout}, 13));
     ResetErrorState();
 }
 
-// Every setting that differs from its default, as "name=value;".
-std::string Changes(const ToolkitConfig& c)
+// Applies the ini lines and finishes the configuration; then every setting that differs from its default, as "name=value;".
+std::string Changes(const std::vector<std::string>& lines, ToolkitConfig c = {})
 {
+    for (const std::string& line : lines) ApplyIniLine(c, line);
+    FinishConfig(c);
     std::ostringstream s;
     if (c.errorReportingMode != 0) s << "debug=" << c.errorReportingMode << ';';
     if (c.generalUnit != 40 || c.plotOutputUnit != 41 || c.plotInputUnit != 42)
         s << "units=" << c.generalUnit << ',' << c.plotOutputUnit << ',' << c.plotInputUnit << ';';
     if (c.printerDriver != 28 || c.plotterDriver != 11) s << "drivers=" << c.printerDriver << ',' << c.plotterDriver << ';';
-    if (c.initFileName.str() != "marrow.ini") s << "ini=" << c.initFileName.str() << ';';
-    if (c.plotterFile.str() != "quorvant.plt") s << "plname=" << c.plotterFile.str() << ';';
-    if (c.charsetFile.str() != "standard.chr") s << "charset=" << c.charsetFile.str() << ';';
-    if (!c.charsetDir.blank()) s << "chardir=" << c.charsetDir.str() << ';';
-    if (c.versionRequested) s << "version;";
-    return s.str();
+    for (auto [name, value, initial] : {std::tuple{"ini", c.initFileName.str(), "marrow.ini"}, {"plname", c.plotterFile.str(), "quorvant.plt"},
+                                        {"charset", c.charsetFile.str(), "standard.chr"}, {"chardir", c.charsetDir.str(), ""}})
+        if (value != initial) s << name << '=' << value << ';';
+    return s.str() + (c.versionRequested ? "version;" : "");
 }
 
-TEST(Config, DefaultsColoursAndIniLines)
+TEST(Config, DefaultsColoursIniLinesEnvironmentAndFile)
 {
     ToolkitConfig defaults;
     FinishConfig(defaults);
-    EXPECT_EQ((std::tuple(defaults.pathSeparator, defaults.applicationName.str(), Changes(defaults))),
-              (std::tuple('\\', "Marrowfield"s, ""s)));
-    for (auto [planes, bits, colours, graduated] : {std::array{1, 1, 2, 2}, std::array{4, 1, 16, 8},
-             std::array{1, 8, 256, 16}, std::array{1, 16, 65536, 256}, std::array{1, 32, 16777216, 256}}) {
-        EXPECT_EQ(DisplayColoursFor(planes, bits), colours) << planes << 'x' << bits;
-        EXPECT_EQ(GraduatedColoursFor(colours), graduated) << colours;
-    }
-    const std::string pad(150, ' ');
+    EXPECT_EQ((std::tuple(defaults.pathSeparator, defaults.applicationName.str(), Changes({}))), (std::tuple('\\', "Marrowfield"s, ""s)));
+    for (auto [planes, bits, colours, graduated] : {std::array{1, 1, 2, 2}, {4, 1, 16, 8}, {1, 8, 256, 16}, {1, 16, 65536, 256}, {1, 32, 16777216, 256}})
+        EXPECT_EQ(std::pair(DisplayColoursFor(planes, bits), GraduatedColoursFor(colours)), std::pair(colours, graduated)) << planes << 'x' << bits;
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"  \tdebug =\t4"}, "debug=4;"},  // tabs count as blanks
+        {{"  \tdebug =\t4"}, "debug=4;"}, {{"DEBUG = 2", "DEBUG = 1"}, "debug=1;"},  // tabs count as blanks; later lines win
         {{"DEBUG = 5", "DEBUG = -1", "DBG = 4", "DEBUGGING = 4", "DEBUG 4", "=DEBUG 4", "DEBUG =   ", "VE = 1"}, ""},
-        {{"DEBUG = 2", "DEBUG = 1"}, "debug=1;"},  // later lines win
-        {{"LFNPLOTOUT = 50", "LFNGEN = 41"}, "units=41,50,42;"},  // 41 is free once plot output moved
-        {{"LFNGEN = 41", "lfnploti = 40"}, ""},                      // units already taken
-        {{"LFNPLOTI = 7 8"}, "units=40,41,7;"},                            // the first word converts
-        {{"CHARDIR = C:\\FONTS"}, "chardir=C:\\FONTS\\;"},
-        {{"PLNAME =   my plotter.plt  ", "charset=x.chr"}, "plname=my plotter.plt;charset=x.chr;"},
-        {{"PRINTER = 37", "PLOTTER = 14"}, "drivers=37,14;"},
-        {{"PRINTER = 5", "PRINTER = 0", "PRINTER = laser", "PLOTTER = 15"}, ""},
-        {{"ver=x"}, "version;"},
-        {{std::string(164, ' ') + "DEBUG=4"}, ""},  // "=" in column 170: nothing after it survives the cut
-        {{std::string(162, ' ') + "DEBUG=4"}, "debug=4;"},
-        {{pad + "PLNAME = " + std::string(40, 'x')}, "plname=" + std::string(11, 'x') + ';'},
+        {{"LFNPLOTOUT = 50", "LFNGEN = 41"}, "units=41,50,42;"}, {{"LFNGEN = 41", "lfnploti = 40"}, ""}, {{"LFNPLOTI = 7 8"}, "units=40,41,7;"},
+        {{"CHARDIR = C:\\FONTS"}, "chardir=C:\\FONTS\\;"}, {{"PLNAME =   my plotter.plt  ", "charset=x.chr"}, "plname=my plotter.plt;charset=x.chr;"},
+        {{"PRINTER = 37", "PLOTTER = 14"}, "drivers=37,14;"}, {{"PRINTER = 5", "PRINTER = 0", "PRINTER = laser", "PLOTTER = 15"}, ""},
+        {{"ver=x"}, "version;"}, {{std::string(162, ' ') + "DEBUG=4"}, "debug=4;"}, {{std::string(164, ' ') + "DEBUG=4"}, ""},  // "=" in column 170: cut
+        {{std::string(150, ' ') + "PLNAME = " + std::string(40, 'x')}, "plname=" + std::string(11, 'x') + ';'},
     };
-    for (const auto& [lines, changes] : cases) {
-        ToolkitConfig config;
-        for (const std::string& line : lines) ApplyIniLine(config, line);
-        FinishConfig(config);
-        EXPECT_EQ(Changes(config), changes) << lines[0];
-    }
-}
-
-TEST(Config, EnvironmentAndFile)
-{
-    ToolkitConfig config;
-    ApplyEnvironment(config, "other.ini", "D:\\CHR", "2abc");
-    ApplyEnvironment(config, "   ", nullptr, "9");
-    ApplyEnvironment(config, nullptr, nullptr, "x4");
+    for (const auto& [lines, changes] : cases) EXPECT_EQ(Changes(lines), changes) << lines[0];
+    ToolkitConfig config;  // the environment, then the file
+    ApplyEnvironment(config, "other.ini", "D:\\CHR", "2abc"), ApplyEnvironment(config, "   ", nullptr, "9"), ApplyEnvironment(config, nullptr, nullptr, "x4");
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "marrow_config_test.ini";
     std::ofstream(path, std::ios::binary) << "; note\r\nPRINTER = 3\r\n" << std::string(300, 'x') << "\nPLOTTER=4\n\nver=1";
     EXPECT_TRUE(ReadIniFile(config, path.string().c_str()));
-    FinishConfig(config);
-    EXPECT_EQ(Changes(config), "debug=2;drivers=3,4;ini=other.ini;chardir=D:\\CHR\\;version;");
+    EXPECT_EQ(Changes({}, config), "debug=2;drivers=3,4;ini=other.ini;chardir=D:\\CHR\\;version;");
     std::filesystem::remove(path);
     EXPECT_FALSE(ReadIniFile(config, path.string().c_str()) || IniFileExists(path.string().c_str()));
 }
 
-TEST(CommandLine, BlankOrQuoteDelimitedWords)
+TEST(Dialogs, FieldInformationAndMessageBoxes)
 {
-    const std::pair<std::string, std::vector<std::string_view>> cases[] = {
-        {"\"C:\\My Programs\\setup.exe\" one  two", {"C:\\My Programs\\setup.exe", "one", "two"}},
-        {"p \"\" x\ty", {"p", "", "x", "y"}},
-        {"p \"unclosed quote", {"p", "unclosed quote"}},
+    static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars", "Lengths"};
+    const std::pair<std::string, std::string> cases[] = {  // "section id values |item |item;" for each line parsed
+        {"[Ranges]\n1003 0 100\n[Menus]\n[Checks]\n[Tabs]\n[Grids]\n[Colours]\n[Trackbars]\n[Lengths]\n\0"s, "Ranges 1003 0 100;"}, {"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
+        {"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n", "Ranges 1003 0 100;Checks 2006 1;"}, {"[Checks]\n2005 1\nabc 1\n2006 on\n2006\n2006 1x\n20x6 1\n2007 0\n", "Checks 2005 1;Checks 2007 0;"},
+        {"[Ranges]\r\n7 -2.5 1e3\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n", "Ranges 7 -2.5 1000;Menus 9 2 2 |Red |Green;"},
+        {"[Colours]\n300 255 0 0 0 0 128\n[Trackbars]\n301 10 1 5 20 40\n[Lengths]\n302 64\n", "Colours 300 255 0 0 0 0 128;Trackbars 301 10 1 5 20 40;Lengths 302 64;"},
+        {"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n14 0 0\n[Tabs]\n13 1 0\n[Checks]\n1 1\n", "Menus 12 3 2 |[Checks] |2006 1 |#;Menus 14 0 0;Tabs 13 1 0 |[Checks];"},
+        {"[Menus]\n11 2 1\n" + std::string(1030, 'x') + "\n" + std::string(1000, 'z') + std::string(40, ' ') + "\n",
+         "Menus 11 2 1 |" + std::string(1024, 'x') + " |" + std::string(1000, 'z') + ";"},
     };
-    for (const auto& [line, words] : cases) EXPECT_EQ(CommandLineWords(line), words) << line;
+    for (const auto& [block, parsed] : cases) {
+        std::ostringstream out;
+        for (const FieldInfoLine& line : ParseFieldInfo(block)) {
+            out << kNames[static_cast<int>(line.section)] << ' ' << line.id;
+            for (double v : line.values) out << ' ' << v;
+            for (const std::string& item : line.items) out << " |" << item;
+            out << ';';
+        }
+        EXPECT_EQ(out.str(), parsed) << testing::PrintToString(block.substr(0, 50));
+    }
+    // Windows' flags: buttons 0 to 5, icons 0x10 to 0x40, defaults 0, 0x100, 0x200. Two-button sets: default 1 is
+    // the first button, anything else the second; three-button sets: 1, 2, anything else the third.
+    for (auto [buttons, icon, defaultButton, style] : {std::array{0, 1, 1, 0x10}, {1, 4, 1, 0x41}, {1, 0, 0, 0x101}, {2, 3, 2, 0x135}, {3, -1, 3, 0x104},
+                                                      {4, 2, 2, 0x123}, {4, 0, 9, 0x203}, {5, 16, 0, 0x202}, {5, 3, 1, 0x32}})
+        EXPECT_EQ(MessageBoxStyle(buttons, icon, defaultButton), uint32_t(style)) << buttons << ' ' << icon << ' ' << defaultButton;
+    // IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7; 0 when no box could be shown.
+    std::vector<int32_t> answers;
+    for (int id = -1; id <= 8; ++id) answers.push_back(MessageBoxAnswer(id));
+    EXPECT_EQ(answers, (std::vector<int32_t>{-1, -1, 1, 0, 2, 1, 0, 1, 2, -1}));
+}
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0;
+
+// Writes the n low bytes of v at offset at, little-endian, growing b as needed.
+Bytes Set(Bytes b, std::size_t at, uint32_t v, std::size_t n = 4)
+{
+    for (b.resize(std::max(b.size(), at + n)); n-- > 0; v >>= 8) b[at++] = static_cast<uint8_t>(v);
+    return b;
+}
+
+Bytes With(Bytes b, std::size_t at, std::string_view s) { return b.resize(std::max(b.size(), at + s.size())), std::ranges::copy(s, &b[at]), b; }
+
+Bytes Text(std::string_view s) { return With({}, 0, s); }
+Bytes Cut(const Bytes& b, std::size_t size) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(size)); }
+
+// A Windows bitmap as a writer lays it out: file header, info header (masks at 54), palette (0xRRGGBB), gap, pixels.
+struct Bmp { uint32_t hdr = 40; int32_t w = 0, h = 0; uint32_t bits = 24, comp = 0, used = 0; std::vector<uint32_t> masks, pal; uint32_t gap = 0; Bytes px; };
+
+Bytes BmpFile(const Bmp& m)
+{
+    Bytes b = Set(With(Bytes(14 + m.hdr), 0, "BM"), 46, m.used);
+    for (std::size_t at = 14; uint32_t v : {m.hdr, uint32_t(m.w), uint32_t(m.h), 1 | m.bits << 16, m.comp}) b = Set(b, at, v), at += 4;
+    for (std::size_t i = 0; i < m.masks.size(); ++i) b = Set(b, 54 + 4 * i, m.masks[i]);
+    for (uint32_t c : m.pal) b = Set(b, b.size(), c);
+    b.resize(b.size() + m.gap, 0xEE), b = Set(b, 10, uint32_t(b.size())), b.insert(b.end(), m.px.begin(), m.px.end());  // gap, then the pixels
+    return Set(b, 2, uint32_t(b.size()));
+}
+
+const std::vector<uint32_t> kEga = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xAA5500, 0xAAAAAA,
+                                    0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
+
+// A 128-byte PCX header with the EGA palette, the encoded lines and, when given, the 256-colour end palette.
+struct Pcx { uint8_t version = 5, encoding = 1, bits = 8, planes = 1; int16_t x0 = 0, y0 = 0, x1 = 0, y1 = 0; uint16_t line = 0; Bytes data; std::vector<uint32_t> end; };
+
+Bytes PcxFile(const Pcx& p)
+{
+    Bytes b(128);
+    auto rgb = [&b](std::size_t at, const std::vector<uint32_t>& colours) { for (uint32_t c : colours) b = Set(b, at, (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16, 3), at += 3; };
+    b[0] = 10, b[1] = p.version, b[2] = p.encoding, b[3] = p.bits, b[65] = p.planes, rgb(16, kEga);
+    for (std::size_t at = 4; int16_t v : {p.x0, p.y0, p.x1, p.y1}) b = Set(b, at, uint16_t(v), 2), at += 2;
+    b = Set(b, 66, p.line, 2), b.insert(b.end(), p.data.begin(), p.data.end());
+    if (!p.end.empty()) b.push_back(0x0C), rgb(b.size(), p.end);
+    return b;
+}
+
+// Placeable metafile: int16 frame and units per inch. Enhanced: int32 frame in 0.01 mm.
+Bytes Metafile(bool enhanced, std::array<int32_t, 4> frame, uint16_t unitsPerInch = 0)
+{
+    Bytes m = enhanced ? Set(With(Bytes(88), 40, " EMF"), 0, 1) : Set(Set(Bytes(22), 0, 0x9AC6CDD7), 14, unitsPerInch, 2);
+    for (std::size_t i = 0, n = enhanced ? 4 : 2; i < 4; ++i) m = Set(m, (enhanced ? 24 : 6) + n * i, uint32_t(frame[i]), n);
+    return m;
+}
+
+TEST(Pictures, RecognitionFollowsTheTableInOrder)
+{
+    // Info: type, width, height, colours, compressed; size: of the whole file, when not just the bytes given.
+    struct Case { const char* name; Bytes file; std::array<int32_t, 5> info; uint64_t size = 0; } cases[] = {
+        {"bmp", BmpFile({.w = 320, .h = 200, .bits = 8}), {1, 320, 200, 256, 0}}, {"os/2 bitmap", Set(With(Bytes(64), 0, "BM"), 14, 12), {0}},
+        {"bmp rle8", BmpFile({.w = 3, .h = 2, .bits = 8, .comp = 1}), {1, 3, 2, 256, 1}}, {"bmp bit fields", BmpFile({.w = 1, .h = 1, .bits = 16, .comp = 3}), {1, 1, 1, 65536}},
+        {"bmp top-down", BmpFile({.w = 5, .h = -7}), {1, 5, -7, 1 << 24, 0}}, {"pcx", PcxFile({.x1 = 639, .y1 = 479, .line = 640}), {2, 640, 480, 256, 5}},
+        {"pcx window", PcxFile({.version = 3, .bits = 1, .planes = 4, .x0 = 10, .y0 = -5, .x1 = 19, .y1 = 4}), {2, 10, 10, 16, 3}},
+        {"placeable, 125.1 by 118.9 truncated", Metafile(false, {-100, 50, 900, 1000}, 576), {3, 125, 118}},
+        {"enhanced wide", Metafile(true, {-2000000000, 0, 2000000000, 2540}), {3, 113385826, 72}}, {"esc/p", Text("\x1b@\x1bx1"), {12}},
+        {"IN in columns 127 and 128", Text(std::string(126, ' ') + "IN;\n"), {4}}, {"IN after 128 blanks", Text(std::string(128, ' ') + "IN;\n"), {0}},
+        {"hp-gl/2 in pcl", Text("\x1b%0BIN;\n"), {5}}, {"postscript before emf", With(Text("%!PS-Adobe-2.0\n"), 40, " EMF"), {10}},
+        {"dxf", Text("  0\r\nSECTION\r\n"), {14}}, {"gif", With(Bytes(13), 0, "GIF89a"), {6}}, {"tiff", Bytes{'I', 'I', '*', 0, 8, 0, 0, 0}, {7}},
+        {"pcl reset", Text("\x1b" "E\x1b&l0O"), {11}}, {"esc u 1", Text("\x1bU\x01\0yz"sv), {13}}, {"size decides shortness", Text("%!PS"), {0}, 3},
+        {"pcx header cut short", Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000},
+    };
+    for (const Case& c : cases) {
+        const PictureInfo i = RecognisePicture(c.file, c.size ? c.size : c.file.size());
+        EXPECT_EQ((std::array{i.type, i.width, i.height, i.colours, i.compressed}), c.info) << c.name;
+    }
+}
+
+// A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
+struct DecodeCase { const char* name; Bytes file; int32_t code, width = 0, height = 0; std::vector<uint32_t> pixels = {}; };
+
+void ExpectDecoded(int32_t (*decode)(std::span<const uint8_t>, DecodedPicture&), const DecodeCase& c)
+{
+    DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
+    EXPECT_EQ(std::tuple(decode(c.file, out), out.width, out.height, out.pixels), std::tuple(c.code, c.width, c.height, c.pixels)) << c.name;
+}
+
+TEST(Pictures, BmpDecoding)
+{
+    // 24 bits, 3x2: rows of 9 bytes padded to 12, bottom row first unless the height is negative.
+    const Bytes rows = {0, 255, 255, 255, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
+    const std::vector<uint32_t> up = {kRed, kGreen, kBlue, 0xFFFF00, 0x00FFFF, 0xFF00FF};
+    const std::vector<uint32_t> pal = {0x101010, kRed, kGreen, kBlue, kWhite, 0x808080, 0xFFFF00, 0x00FFFF}, pal4(&pal[0], &pal[4]), pal6(&pal[0], &pal[6]);
+    const uint32_t p0 = pal[0], a = 0x112233, b = 0xAABBCC;
+    std::vector<uint32_t> g;
+    for (uint32_t i = 0; i < 16; ++i) g.push_back(i * 0x111111);
+    const Bytes base = BmpFile({.w = 2, .h = 2, .px = Bytes(16, 0x40)});  // 54 bytes of headers, two rows of 8
+    const Bytes rle = BmpFile({.w = 2, .h = 2, .bits = 8, .comp = 1, .used = 1, .pal = {kRed}});
+    const DecodeCase cases[] = {
+        {"24 bottom-up", BmpFile({.w = 3, .h = 2, .px = rows}), 0, 3, 2, up},
+        {"24 top-down", BmpFile({.w = 3, .h = -2, .px = rows}), 0, 3, 2, {up[3], up[4], up[5], up[0], up[1], up[2]}},
+        {"24 after a gap, last row unpadded", Cut(BmpFile({.w = 3, .h = 2, .gap = 5, .px = rows}), 59 + 21), 0, 3, 2, up},
+        {"1 bit", BmpFile({.w = 3, .h = 2, .bits = 1, .pal = {a, b}, .px = {0x60, 0, 0, 0, 0xA0, 0, 0, 0}}), 0, 3, 2, {b, a, b, a, b, b}},
+        {"4 bits, six colours", BmpFile({.w = 3, .h = 2, .bits = 4, .used = 6, .pal = pal6, .px = {0x12, 0x30, 0, 0, 0x50, 0x70, 0, 0}}), 0, 3, 2, {pal[5], p0, 0, kRed, kGreen, kBlue}},
+        {"8 bits top-down", BmpFile({.w = 3, .h = -2, .bits = 8, .used = 4, .pal = pal4, .px = {0, 1, 2, 0, 3, 4, 255, 0}}), 0, 3, 2, {p0, kRed, kGreen, kBlue, 0, 0}},
+        {"16 bits 5-5-5", BmpFile({.w = 3, .h = 2, .bits = 16, .px = {0x10, 0x42, 0xFF, 0x7F, 0, 0x80, 0, 0, 0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}}),
+         0, 3, 2, {kRed, kGreen, kBlue, 0x848484, kWhite, kBlack}},
+        {"5-6-5 fields, header 124", BmpFile({.hdr = 124, .w = 2, .h = 1, .bits = 16, .comp = 3, .masks = {0xF800, 0x07E0, 0x1F}, .px = {0, 0xF8, 0x10, 0x84}}), 0, 2, 1, {kRed, 0x848284}},
+        {"32 bits, 10-bit fields", BmpFile({.w = 1, .h = 1, .bits = 32, .comp = 3, .masks = {0x3FF00000, 0x000FFC00, 0}, .px = {0, 0, 0xF8, 0x3F}}), 0, 1, 1, {0xFF8000}},
+        // From the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right, blue, end.
+        {"rle8", BmpFile({.w = 4, .h = 3, .bits = 8, .comp = 1, .used = 8, .pal = pal, .px = {3, 1, 0, 0, 0, 3, 2, 3, 4, 0, 1, 1, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}}),
+         0, 4, 3, {p0, p0, kBlue, p0, kGreen, kBlue, kWhite, kRed, kRed, kRed, kRed, p0}},
+        {"rle4 absolute run padded, runs alternate nibbles", BmpFile({.w = 6, .h = 2, .bits = 4, .comp = 2, .pal = g, .px = {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}}),
+         0, 6, 2, {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}},
+        {"not BM", With(base, 1, "A"), 27}, {"os/2 header", Set(base, 14, 12), 27}, {"too many pixels", Set(Set(base, 18, 16384), 22, 1025), 27},
+        {"2 bits", Set(base, 28, 2, 2), 27}, {"rle top-down", Set(rle, 22, uint32_t(-2)), 27}, {"pixels beyond the end", Set(base, 10, 71), 2},
+        {"pixels cut", Cut(base, base.size() - 3), 2}, {"palette cut", BmpFile({.w = 1, .h = 1, .bits = 8, .px = {0, 0, 0, 0}}), 2},
+        {"rle rows missing", With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2}, {"rle absolute run cut", With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},
+    };
+    for (const DecodeCase& c : cases) ExpectDecoded(DecodeBmp, c);
+}
+
+TEST(Pictures, PcxDecoding)
+{
+    const std::vector<uint32_t>& h = kEga;
+    const uint32_t W = kWhite;
+    auto grey = [](uint32_t v) { return v * 0x010101; };
+    std::vector<uint32_t> end(256, 0);
+    end[0] = 0x123456, end[1] = 0x654321, end[2] = 0xABCDEF, end[7] = 0x0A0B0C, end[255] = 0xFEDCBA;
+    const Bytes base = PcxFile({.x1 = 1, .line = 2, .data = {0x10, 0x20}});  // 2x1, 8 bits, one plane
+    const DecodeCase cases[] = {
+        {"monochrome ignores the header palette", PcxFile({.bits = 1, .x1 = 9, .y1 = 1, .line = 2, .data = {0xA5, 0x80, 0xC1, 0xFF, 0x40}}), 0, 10, 2,
+         {W, 0, W, 0, 0, W, 0, W, W, 0, W, W, W, W, W, W, W, W, 0, W}},
+        {"16 colours in 4 planes", PcxFile({.bits = 1, .planes = 4, .x1 = 7, .line = 2, .data = {0x8A, 0, 0x49, 0, 0x2A, 0, 0x19, 0}}), 0, 8, 1, {h[1], h[2], h[4], h[8], h[15], h[0], h[5], h[10]}},
+        {"2 bits", PcxFile({.bits = 2, .x1 = 3, .line = 2, .data = {0xC1, 0xC9, 0x00}}), 0, 4, 1, {h[3], h[0], h[2], h[1]}},
+        {"256 colours", PcxFile({.x1 = 3, .y1 = 1, .line = 4, .data = {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, .end = end}), 0, 4, 2, {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}},
+        {"256 colours without palette", PcxFile({.x1 = 1, .line = 2, .data = {0x10, 0x80}}), 0, 2, 1, {grey(0x10), grey(0x80)}},
+        {"24 bits, a run across planes", PcxFile({.planes = 3, .x1 = 1, .line = 2, .data = {0xC3, 0x7F, 0x20, 1, 2}}), 0, 2, 1, {0x7F7F01, 0x7F2002}},
+        {"run across lines", PcxFile({.x1 = 2, .y1 = 1, .line = 4, .data = {0xC6, 5, 9, 0}}), 0, 3, 2, {grey(5), grey(5), grey(5), grey(5), grey(5), grey(9)}},
+        {"empty run, window off the origin", PcxFile({.x0 = 5, .y0 = 3, .x1 = 6, .y1 = 3, .line = 2, .data = {0xC0, 0x55, 0x33, 0x44}}), 0, 2, 1, {grey(0x33), grey(0x44)}},
+        {"not pcx", With(base, 0, "\x0b"), 27}, {"uncompressed", With(base, 2, "\x00"sv), 27}, {"1 bit 5 planes", With(With(base, 3, "\x01"), 65, "\x05"), 27},
+        {"line too short", Set(base, 66, 1, 2), 27}, {"run cut", With(Cut(base, 129), 129, "\xC2"), 2},
+    };
+    for (const DecodeCase& c : cases) ExpectDecoded(DecodePcx, c);
+}
+
+// One call on a fresh state (A area, U plot units, T text size), then "error;area;box ...;cell ..." in pixels of
+// 1024x768: the area, a box across the middle (corners in any order) and a character cell. Y counts from the bottom.
+TEST(GraphicsState, AreaUnitsColoursStylesAndCells)
+{
+    const std::string_view kRefused = "44;0,0,1024,768;box 0,384,1024,384;cell 14,31";  // errors: 44 area, 16 units
+    const std::tuple<char, std::array<float, 4>, std::string_view> cases[] = {
+        {'A', {0.25f, 0.1f, 0.75f, 0.6f}, "0;256,307,768,691;box 256,499,768,499;cell 7,15"},
+        {'A', {0.5f, 0.1f, 0.5f, 0.9f}, kRefused}, {'A', {-0.1f, 0.1f, 0.9f, 0.9f}, kRefused}, {'A', {0.1f, 0.1f, 0.9f, 1.1f}, kRefused},
+        {'U', {-10, 100, 10, 200}, "0;0,0,1024,768;box 512,1532,563,1532;cell 14,31"}, {'U', {10, 2, -10, 3}, "16;0,0,1024,768;box 0,1920,1024,1920;cell 14,31"},
+        {'U', {-1, 9, 1, -9}, "0;0,0,1024,768;box 512,384,1024,384;cell 14,31"}, {'T', {2.0f, 1.6f}, "0;0,0,1024,768;box 0,384,1024,384;cell 27,49"},
+        {'T', {0.5f, -1}, "0;0,0,1024,768;box 0,384,1024,384;cell 7,31"},
+    };
+    for (const auto& [op, v, expected] : cases) {
+        ResetErrorState();
+        GraphicsState g;
+        op == 'A' ? SetArea(g, v[0], v[1], v[2], v[3]) : op == 'U' ? SetPlotUnits(g, v[0], v[1], v[2], v[3]) : SetTextSize(g, v[0], v[1]);
+        const PixelRect a = AreaPixels(g, 1024, 768), box = BoxPixels(g, 0, 0.5f, 1, 0.5f, 1024, 768);
+        const CharacterSize cell = TextCharacterSize(g, 1024, 768);
+        std::ostringstream out;
+        out << QErrorInfo(1) << ';' << a.left << ',' << a.top << ',' << a.right << ',' << a.bottom << ";box " << box.left << ',' << box.top
+            << ',' << box.right << ',' << box.bottom << ";cell " << cell.width << ',' << cell.height;
+        EXPECT_EQ(out.str(), expected);
+    }
+    GraphicsState g;  // colour numbers outside 0 to 255 are error 42; components are clamped
+    DefineColour(g, 255, -2147483647, 2147483647, 256), SelectColour(g, 255);
+    for (int32_t number : {-1, 256}) EXPECT_EQ((DefineColour(g, number, 10, 20, 30), SelectColour(g, number), QErrorInfo(1)), 42) << number;
+    EXPECT_EQ(std::tuple(g.colour, g.colours[255], g.colours[0]), std::tuple(255, RGBColour{0, 255, 255}, RGBColour{0, 0, 0}));
+    for (auto [style, expected] : {std::pair{-3, 0}, {-2, -2}, {4, 4}, {5, 0}}) EXPECT_EQ((SetFillStyle(g, 3), SetFillStyle(g, style), g.fillStyle), expected) << style;
+    // Fonts 1 to 8: Arial then Times New Roman, each plain, italic, bold, bold italic; fixed spacing: Courier New.
+    for (auto [font, face, weight, italic] : {std::tuple{1, "Arial"sv, 400, false}, {4, "Arial"sv, 700, true}, {6, "Times New Roman"sv, 400, true},
+                                             {7, "Times New Roman"sv, 700, false}}) {
+        const FontChoice p = FontFor(font, true), f = FontFor(font, false);
+        EXPECT_EQ(std::tuple(p.face, p.weight, p.italic, f.face, f.weight, f.italic), std::tuple(face, weight, italic, "Courier New"sv, weight, italic)) << font;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,280 @@
+#include "lz_compress.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+constexpr uint8_t kModeA = 'A';
+constexpr std::size_t kWindow = 4096;
+constexpr std::size_t kFirstRingPos = 0xFF0;
+constexpr std::size_t kMinMatch = 3;
+constexpr std::size_t kMaxMatch = 18;
+constexpr uint32_t kLiteralBits = 9;
+constexpr uint32_t kMatchBits = 17;
+
+constexpr int kHashBits = 13;
+constexpr std::size_t kSlots = 2 * kWindow;  // tree links by position; more than the window
+constexpr int32_t kNone = -1;
+
+uint32_t HashOf(const uint8_t* p)
+{
+    uint32_t v = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+    return (v * 2654435761u) >> (32 - kHashBits);
+}
+
+// The length of the common prefix of a and b, at least from and at most
+// kMaxMatch. Reads up to 25 bytes past b: the text is padded.
+std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
+{
+    for (std::size_t len = from; len < kMaxMatch; len += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + len, 8);
+        std::memcpy(&y, b + len, 8);
+        if (x != y) return std::min(kMaxMatch, len + static_cast<std::size_t>(__builtin_ctzll(x ^ y)) / 8);
+    }
+    return kMaxMatch;
+}
+
+// The longest match at every position of data. The search runs over a copy
+// that starts with the ring's 4096 blanks, so a match may begin there.
+//
+// Every earlier start within the window sits in a binary search tree keyed by
+// its next 18 bytes, one tree per hash of the first three. The longest match
+// of a new key is with its neighbour in key order, and both neighbours lie on
+// the path that inserting the key walks, so walking it finds the true longest
+// match (the parse after this needs it). Each key is inserted as the new root,
+// splitting the old tree along that path; a node is then always newer than
+// everything below it, so the first node found outside the window cuts off
+// its whole subtree. A node with an equal key is replaced by the new one.
+struct Matches {
+    std::vector<uint8_t> length;    // 0 when shorter than kMinMatch
+    std::vector<uint16_t> source;   // ring position the match copies from
+};
+
+Matches FindLongestMatches(std::span<const uint8_t> data)
+{
+    const std::size_t n = data.size();
+    std::vector<uint8_t> text(kWindow + n + 32, ' ');
+    std::copy(data.begin(), data.end(), text.begin() + kWindow);
+    const uint8_t* t = text.data();
+    const std::size_t end = kWindow + n;
+
+    std::vector<int32_t> root(std::size_t{1} << kHashBits, kNone);
+    // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the larger.
+    std::vector<int32_t> children(2 * kSlots, kNone);
+    Matches m{std::vector<uint8_t>(n, 0), std::vector<uint16_t>(n)};
+    auto record = [&](std::size_t pos, std::size_t len, std::size_t from) {
+        if (pos < kWindow || len < kMinMatch) return;
+        m.length[pos - kWindow] = static_cast<uint8_t>(len);
+        // Text position kWindow is written at ring position kFirstRingPos.
+        m.source[pos - kWindow] = static_cast<uint16_t>((from + kFirstRingPos) % kWindow);
+    };
+
+    // The blanks before the data all have the same key, each replacing the
+    // one before: only the last such start would stay in the tree.
+    std::size_t pos = kWindow - kMaxMatch;
+    for (; pos + kMaxMatch <= end; ++pos) {
+        const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
+        int32_t& treeRoot = root[HashOf(t + pos)];
+        int32_t node = treeRoot;
+        treeRoot = static_cast<int32_t>(pos);
+        // Where the next node of each side goes, and the prefix every node
+        // still to come shares with that side's bound.
+        int32_t* smallerLink = &children[2 * (pos % kSlots)];
+        int32_t* largerLink = smallerLink + 1;
+        std::size_t smallerLen = 0, largerLen = 0;
+        std::size_t best = 0, bestFrom = 0;
+        for (;;) {
+            if (node < oldest) {  // kNone too
+                *smallerLink = *largerLink = kNone;
+                break;
+            }
+            const std::size_t len = CommonPrefix(t + node, t + pos, std::min(smallerLen, largerLen));
+            if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
+            int32_t* nodeChildren = &children[2 * (static_cast<std::size_t>(node) % kSlots)];
+            if (len == kMaxMatch) {
+                *smallerLink = nodeChildren[0];
+                *largerLink = nodeChildren[1];
+                break;
+            }
+            // A node smaller than the new key joins the smaller side, and the
+            // walk goes on among its larger children; the other way round too.
+            // Which way is data, so the choice is made without branches.
+            const bool nodeSmaller = t[node + len] < t[pos + len];
+            *(nodeSmaller ? smallerLink : largerLink) = node;
+            smallerLink = nodeSmaller ? nodeChildren + 1 : smallerLink;
+            largerLink = nodeSmaller ? largerLink : nodeChildren;
+            smallerLen = nodeSmaller ? len : smallerLen;
+            largerLen = nodeSmaller ? largerLen : len;
+            node = nodeChildren[nodeSmaller ? 1 : 0];
+        }
+        record(pos, best, bestFrom);
+    }
+    // The last few positions have no full key and are not inserted: search
+    // the tree comparing only the bytes left, then the few starts after it.
+    const std::size_t inTree = pos;
+    for (; pos + kMinMatch <= end; ++pos) {
+        const std::size_t limit = end - pos;
+        const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
+        std::size_t best = 0, bestFrom = 0, smallerLen = 0, largerLen = 0;
+        for (int32_t node = root[HashOf(t + pos)]; node >= oldest;) {
+            const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos, std::min(smallerLen, largerLen)));
+            if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
+            if (len == limit) break;
+            const bool nodeSmaller = t[node + len] < t[pos + len];
+            (nodeSmaller ? smallerLen : largerLen) = len;
+            node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
+        }
+        for (std::size_t from = inTree; from < pos && best < limit; ++from) {
+            std::size_t len = 0;
+            while (len < limit && t[from + len] == t[pos + len]) ++len;
+            if (len > best) best = len, bestFrom = from;
+        }
+        record(pos, best, bestFrom);
+    }
+    return m;
+}
+
+void PutLe32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<uint8_t> CompressLz(std::span<const uint8_t> data, char replacedChar)
+{
+    const std::size_t n = data.size();
+    std::vector<uint8_t> out(std::begin(kMagic), std::end(kMagic));
+    out.push_back(kModeA);
+    out.push_back(static_cast<uint8_t>(replacedChar));
+    PutLe32(out, static_cast<uint32_t>(n));
+
+    // Cheapest encoding of every suffix: a literal costs 9 bits, a match 17,
+    // and any length from 3 up to the longest match at a position can be used
+    // (a shorter match is a prefix of the longest). The file's size in bytes
+    // is the bits rounded up, so fewest bits means smallest file.
+    //
+    // The best match at i ends where the suffix cost is least among the next
+    // 3 to 18 positions. Keys (a suffix's cost, then its position's low byte)
+    // are kept with their minima over runs of 2, 4, 8 and 16 positions, so
+    // each such minimum is that of two overlapping runs. Only the next 32
+    // positions are kept.
+    const Matches m = FindLongestMatches(data);
+    std::array<std::array<uint64_t, 32>, 5> runMin;  // runMin[k][j % 32]: least key of j..j+2^k-1
+    for (auto& level : runMin) level.fill(UINT64_MAX);  // past the end
+    auto keyAt = [&](std::size_t j) { return runMin[0][j % 32]; };
+    auto store = [&](std::size_t i, uint64_t bits) {
+        runMin[0][i % 32] = bits << 8 | (i & 0xFF);
+        for (std::size_t k = 1; k < runMin.size(); ++k)
+            runMin[k][i % 32] = std::min(runMin[k - 1][i % 32], runMin[k - 1][(i + (std::size_t{1} << (k - 1))) % 32]);
+    };
+    store(n, 0);
+    std::vector<uint8_t> step(n, 1);
+    for (std::size_t i = n; i-- > 0;) {
+        uint64_t bits = (keyAt(i + 1) >> 8) + kLiteralBits;
+        if (const std::size_t longest = m.length[i]; longest >= kMinMatch) {
+            const std::size_t first = i + kMinMatch, count = longest - kMinMatch + 1;
+            const int k = std::bit_width(count) - 1;
+            const uint64_t key = std::min(runMin[k][first % 32], runMin[k][(first + count - (std::size_t{1} << k)) % 32]);
+            const uint64_t matchBits = (key >> 8) + kMatchBits;
+            const bool useMatch = matchBits < bits;  // which wins is data: no branch
+            bits = useMatch ? matchBits : bits;
+            step[i] = static_cast<uint8_t>(useMatch ? ((key & 0xFF) - i) & 0xFF : 1);
+        }
+        store(i, bits);
+    }
+
+    out.reserve(out.size() + n + n / 8 + 1);
+    std::size_t flagAt = 0;
+    int item = 8;
+    for (std::size_t i = 0; i < n; i += step[i]) {
+        if (item == 8) {
+            flagAt = out.size();
+            out.push_back(0);
+            item = 0;
+        }
+        if (step[i] == 1) {
+            out[flagAt] |= static_cast<uint8_t>(1u << item);
+            out.push_back(data[i]);
+        } else {
+            const uint16_t from = m.source[i];
+            out.push_back(static_cast<uint8_t>(from & 0xFF));
+            out.push_back(static_cast<uint8_t>(((from >> 4) & 0xF0) | (step[i] - kMinMatch)));
+        }
+        ++item;
+    }
+    return out;
+}
+
+ExpandedLz ExpandLz(std::span<const uint8_t> file)
+{
+    ExpandedLz result;
+    auto fail = [&result](std::string message) {
+        result.data.clear();
+        result.error = std::move(message);
+        return result;
+    };
+    if (file.size() < kLzHeaderSize)
+        return fail("truncated header: " + std::to_string(file.size()) + " of 14 bytes");
+    if (std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return fail("not an SZDD file: bad magic");
+    if (file[8] != kModeA) return fail("unknown compression mode " + std::to_string(file[8]));
+    result.replacedChar = static_cast<char>(file[9]);
+    const uint32_t size = file[10] | file[11] << 8 | file[12] << 16 | static_cast<uint32_t>(file[13]) << 24;
+
+    // A two-byte match gives at most 18 bytes: never reserve more than the
+    // data can give, whatever the header claims.
+    result.data.reserve(std::min<std::size_t>(size, (file.size() - kLzHeaderSize) * 9));
+    std::array<uint8_t, kWindow> ring;
+    ring.fill(' ');
+    std::size_t ringPos = kFirstRingPos;
+    auto put = [&](uint8_t b) {
+        result.data.push_back(b);
+        ring[ringPos] = b;
+        ringPos = (ringPos + 1) % kWindow;
+    };
+
+    std::size_t at = kLzHeaderSize;
+    while (at < file.size()) {
+        const uint8_t flags = file[at++];
+        for (int item = 0; item < 8 && at < file.size(); ++item) {
+            if (flags >> item & 1) {
+                put(file[at++]);
+                continue;
+            }
+            if (at + 1 >= file.size()) return fail("truncated data: a match lacks its second byte");
+            const std::size_t from = file[at] | (file[at + 1] & 0xF0) << 4;
+            const std::size_t len = (file[at + 1] & 0x0F) + kMinMatch;
+            at += 2;
+            for (std::size_t k = 0; k < len; ++k) put(ring[(from + k) % kWindow]);
+        }
+    }
+    const std::string sizes = "expands to " + std::to_string(result.data.size()) + " bytes, the header says " + std::to_string(size);
+    if (result.data.size() < size) return fail("truncated data: " + sizes);
+    if (result.data.size() > size) return fail("size mismatch: " + sizes);
+    return result;
+}
+
+LzName LzCompressedName(std::string_view fileName)
+{
+    LzName result;
+    const std::size_t baseAt = fileName.find_last_of("/\\:") + 1;  // npos + 1 == 0
+    const std::string_view base = fileName.substr(baseAt);
+    if (base.empty()) {
+        result.error = "no file name";
+    } else if (base.back() == '_') {
+        result.error = "the name already ends in '_'";
+    } else if (const std::size_t dot = base.rfind('.'); dot == std::string_view::npos) {
+        result.name = std::string(fileName) + "._";
+    } else if (base.size() - dot - 1 < 3) {
+        result.name = std::string(fileName) + "_";
+    } else {
+        result.name = std::string(fileName.substr(0, fileName.size() - 1)) + "_";
+        result.replacedChar = fileName.back();
+    }
+    return result;
+}
