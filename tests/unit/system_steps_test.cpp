@@ -11,10 +11,10 @@
 
 namespace {
 
-std::string S(std::string_view text) { return std::string(text); }
 const std::string R = "HKEY_CLASSES_ROOT\\", kCommand = "\\shell\\open\\command = ", kBlanks(17, ' ');
+std::string S(std::string_view text) { return std::string(text); }
 
-TEST(SystemLines, TemporaryFilesAndCommands)
+TEST(SystemLines, TemporaryFilesCommandsAndMarkers)
 {
     TheInstallState() = InstallState{};
     TheInstallState().installDir.assign("C:\\DEMO\\");
@@ -22,29 +22,18 @@ TEST(SystemLines, TemporaryFilesAndCommands)
         {".dem|Demo Document|<defdir>\\DEMO.EXE|", false, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "\"C:\\DEMO\\DEMO.EXE\" %1"}},
         {"dem|Demo Document|<defdir>\\DEMO.EXE|", true, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "C:\\DEMO\\DEMO.EXE %1"}},
         {"  DEM | <defdir> |x|", false, {R + ".DEM = DEMfile", R + "DEMfile = <defdir>", R + "DEMfile" + kCommand + "\"x\" %1"}},
-        {"|||", true, {R + ". = file", R + "file = ", R + "file" + kCommand + " %1"}},
-    };
+        {"|||", true, {R + ". = file", R + "file = ", R + "file" + kCommand + " %1"}}};
     for (const auto& a : associations) EXPECT_EQ(AssociationLines(a.arguments, a.win32s), a.lines) << a.arguments;
-    struct { const char* arguments; bool nt; const char* line; } variables[] = {
-        {"DEMOHOME=<defdir>  ", false, "SET DEMOHOME=C:\\DEMO"},
-        {"DEMOHOME=<DefDir>", true, "DEMOHOME=C:\\DEMO"},
-        {"PATH=%PATH%;<defdir>\\BIN", false, "SET PATH=%PATH%;C:\\DEMO\\BIN"},
-    };
-    for (const auto& v : variables) {
-        FixedText<1024> text(v.arguments);
-        EXPECT_EQ(VariableLine(text, v.nt), v.line);
-    }
-    const ShortcutEntry noLastBar = ParseShortcutEntry("Demo|<defdir>\\DEMO.EXE|Demo Application");
+    struct { const char* arguments; bool nt; const char* line; } variables[] = {{"DEMOHOME=<defdir>  ", false, "SET DEMOHOME=C:\\DEMO"},
+        {"DEMOHOME=<DefDir>", true, "DEMOHOME=C:\\DEMO"}, {"PATH=%PATH%;<defdir>\\BIN", false, "SET PATH=%PATH%;C:\\DEMO\\BIN"}};
+    for (const auto& v : variables) EXPECT_EQ(VariableLine(FixedText<1024>(v.arguments), v.nt), v.line);
+    const ShortcutEntry noLastBar = ParseShortcutEntry("Demo|<defdir>\\DEMO.EXE|Demo Application"), e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
     EXPECT_EQ(AddItemCommand(noLastBar.command, noLastBar.item), "[Additem(\"C:\\DEMO\\DEMO.EXE\",\"\")]");
-    const ShortcutEntry e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
     EXPECT_EQ(CreateGroupCommand(e.group) + AddItemCommand(e.command, e.item), "[CreateGroup(<defdir>)][Additem(\"C:\\DEMO\",\"<defdir>\")]");
-
     EXPECT_EQ(StartMarker(2026, 12, 6), "rem Start of variables added by R.L.V. Installer on 06 Dec 2026" + kBlanks);
     EXPECT_EQ(StartMarker(1999, 1, 31).substr(52), "31 Jan 1999" + kBlanks);
     std::string name, value;
-    EXPECT_TRUE(SplitVariable("A B = c=d  ", name, value));
-    EXPECT_EQ(name + "|" + value, "A B| c=d");
-    EXPECT_FALSE(SplitVariable("NOEQUALS", name, value));
+    EXPECT_TRUE(SplitVariable("A B = c=d  ", name, value) && name + "|" + value == "A B| c=d" && !SplitVariable("NOEQUALS", name, value));
     EXPECT_TRUE(IsMachineEnvironmentUser("ADMINistrator") && !IsMachineEnvironmentUser("Administrators"));
 }
 
@@ -55,17 +44,15 @@ TEST(SystemLines, GroupTableKeepsWithinItsSlots)
     GroupNameTable groups;
     groups.Fill(reply.data());
     EXPECT_EQ(groups.size(), 1000u);
-    EXPECT_EQ(GroupCommand(groups, "DEMO group"), "[ShowGroup(DEMO group,1)]");
-    EXPECT_EQ(GroupCommand(groups, std::string(259, 'm')), "[ShowGroup(" + std::string(259, 'm') + ",1)]");
-    EXPECT_EQ(GroupCommand(groups, "G997"), "[CreateGroup(G997)]");
-    EXPECT_TRUE(groups.Contains("G996") && !groups.Contains(std::string(260, 'L')));
+    EXPECT_EQ(GroupCommand(groups, "DEMO group") + GroupCommand(groups, "G997"), "[ShowGroup(DEMO group,1)][CreateGroup(G997)]");
+    EXPECT_TRUE(groups.Contains(std::string(259, 'm')) && groups.Contains("G996") && !groups.Contains(std::string(260, 'L')));
 }
 
-// Files in a scratch directory; AUTOEXEC.BAT of drive X: is X.bat there. The trace notes what else happens.
+// Files in a scratch directory, AUTOEXEC.BAT of drive X: is X.bat there, C:'s is read-only; the trace notes the rest.
 struct ScratchMachine final : SystemServices {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("system-steps-" + std::to_string(getpid()));
     std::string trace;
-    std::string Local(std::string_view p) { return p.ends_with("\\autoexec.bat") ? (dir / (std::string(1, p[0]) + ".bat")).string() : std::string(p); }
+    std::string Local(std::string_view p) { return p.ends_with("\\autoexec.bat") ? (dir / (S(p.substr(0, 1)) + ".bat")).string() : S(p); }
     std::string Read(const std::string& name) { return (std::stringstream() << std::ifstream(dir / name, std::ios::binary).rdbuf()).str(); }
     std::FILE* Open(const std::string& p, const char* mode) override { return std::fopen(Local(p).c_str(), mode); }
     void Delete(std::string_view p) override { std::filesystem::remove(Local(p)); }
@@ -77,7 +64,7 @@ struct ScratchMachine final : SystemServices {
     void AddProgramItem(const ShortcutEntry&) override {}
     void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + S(n) + "=" + S(v) + ";"; }
     void AnnounceEnvironment() override { trace += "announce;"; }
-    std::string ShortPath(std::string_view p) override { return std::string(p); }
+    std::string ShortPath(std::string_view p) override { return S(p); }
     void RunRegistryEditor(std::string_view) override {}
 };
 
@@ -95,7 +82,7 @@ TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIs
         std::ofstream(m.dir / "D.bat") << "old\r\n";
         Logical ok = kFalse;
         ApplyVariables(ok, m);  // nothing collected yet
-        for (FixedText<1024> line : {FixedText<1024>("DEMOHOME=<defdir>"), FixedText<1024>("NOVALUE")}) ASSERT_TRUE(CollectVariable(line, m));
+        for (const char* line : {"DEMOHOME=<defdir>", "NOVALUE"}) ASSERT_TRUE(CollectVariable(FixedText<1024>(line), m));
         CloseTemporaryFiles();
         ApplyVariables(ok, m);
         EXPECT_TRUE(IsTrue(ok));
