@@ -110,16 +110,22 @@ double Install(const std::string& medium)
     robot::StartOptions options;
     options.workingDirectory = medium;
     robot::Process setup = robot::Process::Start('"' + medium + "\\SETUP.EXE\"", options);
+    auto failed = [](const char* step) {
+        std::printf("the installation did not go on after: %s\n", step);
+        robot::SaveScreenshot("C:\\bench-failed.bmp");
+        return -1.0;
+    };
     HWND page = robot::WaitForWindow(setup.id(), "Welcome", "#32770");
-    if (!page || !robot::Press(page, IDOK)) return -1;
+    if (!page || !robot::Press(page, IDOK)) return failed("the initial page");
     page = robot::WaitForWindow(setup.id(), "Directory", "#32770");
-    if (!page || !robot::Press(page, IDOK)) return -1;
+    if (!page || !robot::Press(page, IDOK)) return failed("the directory page");
     const robot::MessageBoxSeen create = robot::WaitForMessageBox(setup.id());
-    if (!create.box || !robot::Press(create.box, IDYES)) return -1;
+    if (!create.box || !robot::Press(create.box, IDYES)) return failed("the question to create the directory");
     const double start = SecondsNow();
     page = robot::WaitForWindow(setup.id(), "Finished", "#32770", std::chrono::minutes(10));
     const double seconds = SecondsNow() - start;
-    if (!page || !robot::Press(page, IDOK) || !setup.WaitForExit()) return -1;
+    if (!page || !robot::Press(page, IDOK)) return failed("the copies");
+    if (!setup.WaitForExit()) return failed("the finish page");
     robot::RemoveTree("C:\\BENCHINST");
     return seconds;
 }
@@ -133,7 +139,13 @@ int main(int argc, char** argv)
     const std::size_t textBytes = (argc > 3 ? std::atoi(argv[3]) : 250) * 1024;
     const std::string medium = "G:\\installbench";
     const Medium m = LayOut(medium, files, plainBytes, textBytes);
-    CopyFileA((robot::ProgramDirectory() + "\\..\\setup.exe").c_str(), (medium + "\\SETUP.EXE").c_str(), FALSE);
+    // Run from the benchmark's folder of the build tree, where setup.exe is one level up.
+    char setup[MAX_PATH] = {};
+    GetFullPathNameA("..\\setup.exe", MAX_PATH, setup, nullptr);
+    if (!CopyFileA(setup, (medium + "\\SETUP.EXE").c_str(), FALSE)) {
+        std::printf("cannot copy %s to the medium\n", setup);
+        return 1;
+    }
     std::vector<std::string> all = m.plain;
     all.insert(all.end(), m.compressed.begin(), m.compressed.end());
     unsigned long long bytes = 0;
