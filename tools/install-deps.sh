@@ -1,9 +1,11 @@
 #!/bin/sh
-# Installs with apt what building and testing need and this machine lacks.
+# Installs with apt what building and testing need and this machine lacks,
+# 32-bit Wine (wine32:i386) included; the scenarios run the 32-bit release
+# build with it. When it cannot be installed the rest still is.
 set -eu
 packages="cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine wine64 xvfb xauth imagemagick fonts-liberation mscompress"
+  wine wine64 xvfb xauth imagemagick fonts-liberation mscompress wine32:i386"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
@@ -12,5 +14,11 @@ done
 echo "installing:$missing"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+case "$missing" in *wine32:i386*)
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 || true ;;
+esac
+$sudo apt-get update -q || true
+apt_install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"; }
+rest=$(echo "$missing" | sed 's/ wine32:i386//')
+[ -z "$rest" ] || apt_install $rest
+case "$missing" in *wine32:i386*) apt_install wine32:i386 || echo "wine32:i386 could not be installed" ;; esac

@@ -13,6 +13,17 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 build=$(dirname "$testbed")
 log="$testbed/testbed.log"
+# Everything here runs on the 64-bit loader. With 32-bit Wine installed,
+# plain wine is the 32-bit loader: its regedit writes the 32-bit registry
+# view, where the mount manager never looks for drive types, and on a kernel
+# without 32-bit support it cannot start at all.
+wine64=/usr/lib/wine/wine64
+[ -x "$wine64" ] || wine64=wine
+regedit64() { "$wine64" regedit "$@"; }
+wine32_usable() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# A prefix of an older test bed is made again: one made before 32-bit Wine
+# was installed has no 32-bit half.
+version="3 $(wine32_usable && echo wow64 || echo win64)"
 
 start_display() {
   if [ -n "${DISPLAY:-}" ]; then
@@ -38,7 +49,7 @@ start_display() {
 create_prefix() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  wineboot -i >>"$log" 2>&1 </dev/null
+  "$wine64" wineboot -i >>"$log" 2>&1 </dev/null
   wineserver -w
   for d in "$WINEPREFIX"/dosdevices/*; do
     case "$d" in */c:) ;; *) rm -f "$d" ;; esac
@@ -73,11 +84,11 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
 REG
-  (cd "$WINEPREFIX/drive_c" && wine regedit /S 'C:\drives.reg' >>"$log" 2>&1 </dev/null)
+  (cd "$WINEPREFIX/drive_c" && regedit64 /S 'C:\drives.reg' >>"$log" 2>&1 </dev/null)
   rm -f "$WINEPREFIX/drive_c/drives.reg"
   wineserver -w
   make_nodrives_prefix
-  touch "$WINEPREFIX/.testbed-ready"
+  echo "$version" > "$WINEPREFIX/.testbed-ready"
 }
 
 # A second prefix for a machine without a fixed or network drive: C: is a
@@ -95,7 +106,7 @@ REGEDIT4
 "f:"=-
 "y:"="cdrom"
 REG
-  (cd "$nodrives/drive_c" && WINEPREFIX="$nodrives" wine regedit /S 'C:\nodrives.reg' >>"$log" 2>&1 </dev/null)
+  (cd "$nodrives/drive_c" && WINEPREFIX="$nodrives" regedit64 /S 'C:\nodrives.reg' >>"$log" 2>&1 </dev/null)
   rm -f "$nodrives/drive_c/nodrives.reg"
   WINEPREFIX="$nodrives" wineserver -k >/dev/null 2>&1 || true
   WINEPREFIX="$nodrives" wineserver -w >/dev/null 2>&1 || true
@@ -105,12 +116,12 @@ case "$action" in
 up)
   mkdir -p "$testbed"
   start_display
-  if [ ! -f "$WINEPREFIX/.testbed-ready" ]; then create_prefix; fi
+  if [ "$(cat "$WINEPREFIX/.testbed-ready" 2>/dev/null)" != "$version" ]; then create_prefix; fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   setsid wineserver -p >>"$log" 2>&1 </dev/null &
   # Warm up with nothing attached to our output.
-  (cd "$WINEPREFIX/drive_c" && DISPLAY=$(cat "$testbed/display") wine cmd /c exit >>"$log" 2>&1 </dev/null)
+  (cd "$WINEPREFIX/drive_c" && DISPLAY=$(cat "$testbed/display") "$wine64" cmd /c exit >>"$log" 2>&1 </dev/null)
   echo "test bed up: prefix $WINEPREFIX, display $(cat "$testbed/display")"
   ;;
 down)

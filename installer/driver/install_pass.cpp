@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "driver/install_pass.h"
 
 #include <array>
@@ -31,7 +33,49 @@ PathBuffer ZeroTerminated(std::string_view path)
     return buffer;
 }
 
+// The progress dialog's texts and bar, shown at most every 50 ms: a copy of
+// a small file takes far less than a repaint of the dialog, and nobody reads
+// faster. Whatever is pending is shown before any message box.
+class ProgressDisplay {
+public:
+    void Texts(std::string_view from, std::string_view to)
+    {
+        from_.assign(from);
+        to_.assign(to);
+        textsPending_ = true;
+        FlushIfDue();
+    }
+    void Position(int32_t position)
+    {
+        position_ = position;
+        positionPending_ = true;
+        FlushIfDue();
+    }
+    void Flush()
+    {
+        if (textsPending_) {
+            QDlgPutText(IDC_PROGRESS_FROM, from_);
+            QDlgPutText(IDC_PROGRESS_TO, to_);
+        }
+        if (positionPending_) QDlgProgress(IDC_PROGRESS_BAR, position_);
+        textsPending_ = positionPending_ = false;
+        shownAt_ = GetTickCount();
+    }
+
+private:
+    void FlushIfDue()
+    {
+        if (GetTickCount() - shownAt_ >= 50) Flush();
+    }
+    std::string from_, to_;
+    int32_t position_ = 0;
+    bool textsPending_ = false, positionPending_ = false;
+    DWORD shownAt_ = 0;  // unsigned: the difference survives the wrap
+};
+
 struct ToolkitPassServices final : PassServices {
+    ProgressDisplay progress;
+
     PassEvent NextEvent() override
     {
         int32_t type = kEventNone;
@@ -50,6 +94,7 @@ struct ToolkitPassServices final : PassServices {
     int32_t Ask(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_view text,
                 std::string_view caption) override
     {
+        progress.Flush();
         QMsgBox(buttons, icon, defaultButton, text, caption);
         return QStateInfo(4);
     }
@@ -101,13 +146,8 @@ struct ToolkitPassServices final : PassServices {
         return count == 1 && static_cast<uint64_t>(entries[0].size) > freeBytes;
     }
 
-    void ShowProgressTexts(std::string_view from, std::string_view to) override
-    {
-        QDlgPutText(IDC_PROGRESS_FROM, from);
-        QDlgPutText(IDC_PROGRESS_TO, to);
-    }
-
-    void SetProgress(int32_t position) override { QDlgProgress(IDC_PROGRESS_BAR, position); }
+    void ShowProgressTexts(std::string_view from, std::string_view to) override { progress.Texts(from, to); }
+    void SetProgress(int32_t position) override { progress.Position(position); }
     bool Collect(int32_t keyword, std::span<char> arguments) override
     {
         switch (keyword) {
@@ -150,4 +190,5 @@ void InstallPass(Logical& runOK)
         return;
     }
     if (RunInstallPass(script.get(), services)) runOK = kTrue;
+    services.progress.Flush();
 }

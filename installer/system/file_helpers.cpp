@@ -6,28 +6,13 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "system/file_helpers.h"
 #include "utilities/fixed_text.h"
 #include "utilities/win_handles.h"
 
 namespace {
-
-// LZ handles, closed by LZClose.
-class LzHandle {
-public:
-    explicit LzHandle(INT h) : h_(h) {}
-    LzHandle(const LzHandle&) = delete;
-    LzHandle& operator=(const LzHandle&) = delete;
-    ~LzHandle()
-    {
-        if (h_ >= 0) LZClose(h_);
-    }
-    INT get() const { return h_; }
-
-private:
-    INT h_;
-};
 
 FileHandle OpenForReading(const char* path)
 {
@@ -57,27 +42,42 @@ std::string LongFullPath(const char* path)
     return result;
 }
 
-// Whether the destination is the source itself under another name: the same
-// file of the same volume, or the same full long path in any letter case.
-bool SameFile(HANDLE source, const char* sourcePath, const char* destinationPath)
+// Whether two open files are one and the same: the same file of the same
+// volume, or else the same full long path in any letter case.
+bool SameFile(HANDLE a, const char* aPath, HANDLE b, const char* bPath)
 {
-    FileHandle destination = OpenForReading(destinationPath);
-    if (!destination.valid()) return false;
-    BY_HANDLE_FILE_INFORMATION a{}, b{};
-    if (GetFileInformationByHandle(source, &a) && GetFileInformationByHandle(destination.get(), &b) &&
-        a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-        a.nFileIndexLow == b.nFileIndexLow && (a.nFileIndexHigh | a.nFileIndexLow) != 0)
-        return true;
-    return LongFullPath(sourcePath) == LongFullPath(destinationPath);
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+        (x.nFileIndexHigh | x.nFileIndexLow) != 0)
+        return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+               x.nFileIndexLow == y.nFileIndexLow;
+    return LongFullPath(aPath) == LongFullPath(bPath);
 }
 
-// The LZ library's copy: expands as it goes. LZCopy's errors are negative.
-int32_t CopyThroughLz(const char* source, const char* destination)
+// A plain file, byte for byte, keeping its time of last change. 0 or the
+// LZ library's code for a failed read (3) or write (4).
+int32_t CopyPlain(HANDLE from, HANDLE to)
 {
-    OFSTRUCT sourceInfo{}, destinationInfo{};
-    LzHandle from(LZOpenFileA(const_cast<char*>(source), &sourceInfo, OF_READ));
-    LzHandle to(LZOpenFileA(const_cast<char*>(destination), &destinationInfo, OF_CREATE));
-    const LONG copied = LZCopy(from.get(), to.get());
+    static std::vector<char> buffer(256 * 1024);  // one for the run: filling a fresh one per file costs more than the copy
+    for (;;) {
+        DWORD got = 0, written = 0;
+        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return 3;
+        if (got == 0) break;
+        if (!WriteFile(to, buffer.data(), got, &written, nullptr) || written != got) return 4;
+    }
+    FILETIME changed{};
+    if (GetFileTime(from, nullptr, nullptr, &changed)) SetFileTime(to, nullptr, nullptr, &changed);
+    return 0;
+}
+
+// The LZ library's copy, which expands as it goes, over the two open files;
+// it closes the source. LZCopy's errors are negative.
+int32_t CopyThroughLz(FileHandle& from, HANDLE to)
+{
+    const INT source = LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(from.Detach())));
+    if (source < 0) return static_cast<int32_t>(-source);
+    const LONG copied = LZCopy(source, static_cast<HFILE>(reinterpret_cast<INT_PTR>(to)));
+    LZClose(source);
     return copied >= 0 ? 0 : static_cast<int32_t>(-copied);
 }
 
@@ -94,31 +94,39 @@ void CopyExpanded(const char* source, int32_t, const char* destination, int32_t,
 {
     FileHandle from = OpenForReading(source);
     if (!from.valid()) {
-        status = 1;  // as LZCopy reports a source it cannot open
+        status = 1;  // as LZCopy reports a source it cannot read
         return;
     }
-    // Creating the destination would empty the source before it is read.
-    if (SameFile(from.get(), source, destination)) {
+    // Opened, not created afresh: when the destination is the source under
+    // another name, emptying it would destroy the file before it is read.
+    FileHandle to(CreateFileA(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!to.valid() || (existed && (SameFile(from.get(), source, to.get(), destination) || !SetEndOfFile(to.get())))) {
         status = 2;
         return;
     }
     const bool compressed = IsCompressed(from.get());
-    from.Close();
-    if (compressed) {
-        status = CopyThroughLz(source, destination);
+    if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
+        status = 3;
         return;
     }
-    // A plain file needs no expansion; the system's copy is many times faster
-    // than the LZ library's byte loop.
-    status = CopyFileA(source, destination, FALSE) ? 0 : 4;
+    status = compressed ? CopyThroughLz(from, to.get()) : CopyPlain(from.get(), to.get());
 }
 
 void ExpandedFileName(char* path, int32_t)
 {
-    std::array<char, MAX_PATH + 1> expanded{};
-    if (GetExpandedNameA(path, expanded.data()) < 0) return;
-    std::strncpy(path, expanded.data(), 260);
-    path[260] = '\0';
+    // Only a compressed file has another name inside; asking the LZ library
+    // about every plain file would cost it an open and a read of its own.
+    FileHandle file = OpenForReading(path);
+    const bool compressed = file.valid() && IsCompressed(file.get());
+    file.Close();
+    if (compressed) {
+        std::array<char, MAX_PATH + 1> expanded{};
+        if (GetExpandedNameA(path, expanded.data()) < 0) return;
+        std::strncpy(path, expanded.data(), 260);
+        path[260] = '\0';
+    }
     WIN32_FIND_DATAA found{};
     FindHandle find(FindFirstFileA(path, &found));
     if (!find.valid()) return;
@@ -129,6 +137,7 @@ void ExpandedFileName(char* path, int32_t)
 bool ClearReadOnly(const char* name, int32_t)
 {
     const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
     return SetFileAttributesA(name, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
 }
 
@@ -149,11 +158,13 @@ void ToShortPathName(char* path, int32_t pathLength)
 
 bool SourceFileSize(std::string_view path, int64_t& size)
 {
+    // The attributes hold the size: no need to open the file.
     const std::string name(TrimmedText(path));
-    FileHandle file = OpenForReading(name.c_str());
-    LARGE_INTEGER bytes{};
-    if (!file.valid() || !GetFileSizeEx(file.get(), &bytes)) return false;
-    size = bytes.QuadPart;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
 

@@ -34,7 +34,7 @@ int32_t IsInstallableDrive(int32_t& installable, const char* root, int32_t rootL
 // Rewrites path in place with its short (8.3) form; unchanged when that fails.
 void ToShortPathName(char* path, int32_t pathLength);
 
-// Size of a file in bytes (64 bits); false when it cannot be opened.
+// Size of a file in bytes (64 bits); false when there is no such file.
 bool SourceFileSize(std::string_view path, int64_t& size);
 // Free bytes of the drive of a path ("C:\..."), for the caller; false when unknown.
 bool FreeBytesOfDrive(std::string_view path, uint64_t& freeBytes);

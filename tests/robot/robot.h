@@ -22,27 +22,24 @@ constexpr Duration kPatience = 20s;
 bool WaitUntil(const std::function<bool()>& done, Duration timeout = kPatience);
 
 struct StartOptions {
-    std::string workingDirectory;                               // blank: the robot's own
-    std::vector<std::pair<std::string, std::string>> environment;  // added to or replacing the robot's
-    std::string outputFile;                                     // blank: standard output is not captured
+    std::string workingDirectory;                                  // blank: the robot's own
+    std::vector<std::pair<std::string, std::string>> environment;  // added to or replacing (blank: removing) the robot's
+    std::string outputFile;                                        // blank: standard output is not captured
 };
 
-// A started program. Ended by force when it is still running as the owner
+// A started program, ended by force when it is still running as the owner
 // goes, so that no test leaves a process behind.
 class Process {
 public:
     Process() = default;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    Process(Process&& other) noexcept;
+    Process(Process&& other) noexcept { *this = std::move(other); }
     Process& operator=(Process&& other) noexcept;
-    ~Process();
+    ~Process() { Kill(); }
 
     static Process Start(const std::string& commandLine, const StartOptions& options = {});
-
     bool started() const { return process_ != nullptr; }
     DWORD id() const { return id_; }
-    bool running() const;
+    bool running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
     // Waits for the end; false on time-out. exitCode receives the exit status.
     bool WaitForExit(Duration timeout = kPatience, DWORD* exitCode = nullptr);
     void Kill();
@@ -63,7 +60,6 @@ RunResult Run(const std::string& commandLine, StartOptions options = {}, Duratio
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 std::string ControlText(HWND dialog, int id);
-
 // Top-level windows of a process, in z-order.
 std::vector<HWND> TopWindows(DWORD processId);
 // The first visible top-level window of the process with that caption (and
@@ -78,11 +74,17 @@ struct MessageBoxSeen {
 };
 // The next message box of the process (a dialog with the static text 0xFFFF).
 MessageBoxSeen WaitForMessageBox(DWORD processId, Duration timeout = kPatience);
-// Presses a button of a dialog, as a click would.
-bool Press(HWND dialog, int buttonId);
-// Labels of the push buttons of a dialog, in child order (group boxes and
-// check boxes are buttons too, but not these).
+// Labels of the push buttons of a dialog, in child order.
 std::vector<std::string> ButtonLabels(HWND dialog);
+
+// Presses a button as a user or a tool does: a posted or a sent BM_CLICK
+// (assistive tools send it), or a mouse click at its centre.
+enum class PressBy { Post, Send, Mouse };
+bool Press(HWND button, PressBy how);
+bool Press(HWND dialog, int buttonId);  // posted
+// Types a key into a window brought to the front: "enter", "escape",
+// "space" or "alt+X" (X a letter or f4).
+bool PressKey(HWND window, const std::string& key);
 
 // The screen as a person sees it.
 struct Pixel {
@@ -92,23 +94,19 @@ struct Pixel {
     friend bool operator==(const Pixel&, const Pixel&) = default;
 };
 Pixel ScreenPixel(int x, int y);
-// Saves the whole screen as a 24-bit BMP file.
-bool SaveScreenshot(const std::string& path);
 // The window that has the keyboard focus in the process's GUI thread.
 HWND FocusedWindowOf(HWND anyWindowOfThatThread);
 // A window's rectangle on the screen, and its client area's.
 RECT ScreenRectOf(HWND window);
 RECT ClientScreenRectOf(HWND window);
 
-// Paths of this test program.
 std::string ProgramDirectory();
 
-// A fresh empty directory, removed with everything in it at the end.
+// A fresh empty directory C:\robot\NAME, removed with everything in it at the end.
 class ScratchDirectory {
 public:
     explicit ScratchDirectory(const std::string& name);
     ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
     ~ScratchDirectory();
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }

@@ -1,0 +1,416 @@
+// The scenario runner: for each scenario file (*.txt) it lays out a medium
+// on drive G:, starts the program under test, holds the conversation the file
+// describes and checks what the run left behind.
+//   e2e_runner SCENARIO_DIRECTORY PROGRAM [PROBE]
+// Paths may be Unix paths. Without PROBE the scenarios that run the probe
+// are skipped. The exit status is the number of failed scenarios, or 77
+// when the program cannot be started at all (no 32-bit Wine).
+//
+// A scenario is one step a line, '#' lines are comments; a scenario stops
+// at its first failure. Every check waits a few seconds for its condition.
+// In texts "\r" and "\t" stand for those characters.
+//   medium    lst LINE           a line of INSTALL.LST (none: no script)
+//             include FILE       the steps of FILE (shared media)
+//             set KEYWORD REST   replaces the next script line of that keyword
+//             put NAME TEXT      del NAME      a file of the medium
+//             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
+//                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
+//   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
+//             prefix nodrives    runs only in the test bed's prefix without drives
+//   run       run setup | run probe ARGS
+//   windows   root CAPTION       the root window (pixel positions are in its client area)
+//             dialog CAPTION     a dialog becomes the current window
+//             box CAPTION        a message box becomes the current window; says TEXT
+//             text ID [TEXT]   buttons A|B   default LABEL   focus ID   owner CAPTION
+//             pos X Y            left and top: centre or a fraction of the screen
+//             bar ID LOW HIGH POSITION   disabled (the root)   dialogs N   gone CAPTION
+//             nobox              no message box comes within 1.5 s
+//   screen    pixels X,Y=RRGGBB...   count X1,Y1 X2,Y2 RRGGBB N (at least N; 0: none)
+//             X and Y are fractions of the client area, with a pixel offset: 0.375+1
+//             redraw             the client area is redrawn
+//   presses   click LABEL (posted BM_CLICK)   send LABEL (sent BM_CLICK)
+//             mouse LABEL (a click at its centre)   key enter|escape|space|alt+X
+//             type ID TEXT       sets an edit field's text and focuses it
+//   the end   exit CODE   output TEXT (the first line the program printed)
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "robot.h"
+
+namespace {
+
+using namespace robot;
+
+std::string WindowsPath(std::string p)
+{
+    if (p.empty() || p[0] != '/') return p;
+    for (char& c : p) c = c == '/' ? '\\' : c;
+    return "\\\\?\\unix" + p;
+}
+
+// "\r" and "\t" in scenario texts stand for those characters.
+std::string Unescape(std::string s)
+{
+    for (std::size_t at = 0; (at = s.find('\\', at)) != std::string::npos; ++at)
+        if (at + 1 < s.size() && (s[at + 1] == 'r' || s[at + 1] == 't')) s.replace(at, 2, s[at + 1] == 'r' ? "\r" : "\t");
+    return s;
+}
+
+std::vector<std::string> Split(const std::string& s, char by)
+{
+    std::vector<std::string> parts;
+    std::stringstream in(s);
+    for (std::string part; std::getline(in, part, by);) parts.push_back(part);
+    return parts;
+}
+
+// A picture of quadrants (top-left, top-right, bottom-left, bottom-right; two
+// colours make a checker) as FORMAT: bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24.
+std::string Le(uint32_t v, int bytes)
+{
+    std::string s;
+    for (; bytes > 0; --bytes, v >>= 8) s += static_cast<char>(v & 255);
+    return s;
+}
+
+std::string Picture(const std::string& format, int w, int h, const std::vector<uint32_t>& colours)
+{
+    auto index = [&](int x, int y) {
+        const int q = (y >= h / 2) * 2 + (x >= w / 2);
+        return colours.size() == 2 ? (q ^ q >> 1) & 1 : q;
+    };
+    auto channel = [&](int x, int y, int shift) { return static_cast<char>(colours[index(x, y)] >> shift & 255); };
+    std::string data;
+    if (format.starts_with("pcx")) {
+        const int planes = format == "pcx24" ? 3 : 1, line = (w + 1) & ~1;
+        std::string file = "\x0a\x05\x01\x08" + Le(0, 4) + Le(w - 1, 2) + Le(h - 1, 2) + Le(72, 2) + Le(72, 2) +
+                           std::string(49, '\0') + static_cast<char>(planes) + Le(line, 2) + Le(1, 2);
+        file.resize(128, '\0');
+        for (int y = 0; y < h; ++y) {
+            std::string row;
+            for (int p = 0; p < planes; ++p)
+                for (int x = 0; x < line; ++x)
+                    row += x >= w ? '\0' : planes == 1 ? static_cast<char>(index(x, y)) : channel(x, y, 16 - 8 * p);
+            for (std::size_t i = 0, run = 1; i < row.size(); i += run, run = 1) {
+                while (i + run < row.size() && run < 63 && row[i + run] == row[i]) ++run;
+                file += static_cast<char>(0xC0 | run) + row.substr(i, 1);
+            }
+        }
+        if (planes == 1) file += '\x0c';
+        for (int i = 0; planes == 1 && i < 256; ++i)
+            for (int shift : {16, 8, 0}) file += i < static_cast<int>(colours.size()) ? static_cast<char>(colours[i] >> shift & 255) : '\0';
+        return file;
+    }
+    const int bits = format == "rle8" ? 8 : std::stoi(format.substr(3)), entries = bits == 24 ? 0 : 1 << bits;
+    for (int y = h - 1; y >= 0; --y) {  // bottom row first
+        std::string row;
+        for (int x = 0; x < w; ++x) {
+            if (format == "rle8") row += std::string("\1") + static_cast<char>(index(x, y));
+            else if (bits == 24) row += std::string{channel(x, y, 0), channel(x, y, 8), channel(x, y, 16)};
+            else {
+                if (x % (8 / bits) == 0) row += '\0';
+                row.back() = static_cast<char>(row.back() | index(x, y) << (8 - bits * (x % (8 / bits) + 1)));
+            }
+        }
+        if (format == "rle8") row += std::string("\0\0", 2);
+        while (format != "rle8" && row.size() % 4) row += '\0';
+        data += row;
+    }
+    if (format == "rle8") data += std::string("\0\1", 2);
+    std::string palette;
+    for (int i = 0; i < entries; ++i) palette += Le(i < static_cast<int>(colours.size()) ? colours[i] : 0, 4);
+    const uint32_t offset = 54 + static_cast<uint32_t>(palette.size());
+    return "BM" + Le(offset + static_cast<uint32_t>(data.size()), 4) + Le(0, 4) + Le(offset, 4) + Le(40, 4) + Le(w, 4) +
+           Le(h, 4) + Le(1, 2) + Le(bits, 2) + Le(format == "rle8", 4) + Le(static_cast<uint32_t>(data.size()), 4) +
+           Le(2835, 4) + Le(2835, 4) + Le(entries, 4) + Le(0, 4) + palette + data;
+}
+
+class Scenario {
+public:
+    Scenario(std::string name, std::string directory, std::string program, std::string probe)
+        : name_(std::move(name)), directory_(std::move(directory)), program_(std::move(program)),
+          probe_(std::move(probe)), medium_("G:\\" + name_) {}
+    ~Scenario()
+    {
+        process_.Kill();
+        for (const std::string& p : machinePaths_) RemoveTree(p);
+        RemoveTree(medium_);
+        DeleteFileA(output_.c_str());
+    }
+    // Runs the scenario; the text of the first failure, or blank.
+    std::string Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped);
+
+private:
+    bool Step(const std::string& verb, const std::string& rest);
+    std::string Fail(const std::string& what) { return failure_ = what; }
+    HWND Button(const std::string& label);
+    POINT Point(const std::string& spec);
+    void Machine(const std::string& path, bool remove = true)
+    {
+        machinePaths_.push_back(path);
+        if (remove) RemoveTree(path);
+    }
+
+    std::string name_, directory_, program_, probe_, medium_, failure_, output_;
+    std::vector<std::string> script_, machinePaths_;
+    Process process_;
+    HWND root_ = nullptr, client_ = nullptr, current_ = nullptr;
+    std::map<std::string, HWND> seen_;
+    std::set<std::size_t> changed_;
+};
+
+std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped)
+{
+    // The test bed's prefix without drives runs only the scenarios made for it, and only it runs them.
+    const bool noDrives = GetEnvironmentVariableA("MARROW_PREFIX", nullptr, 0) > 0;
+    if (noDrives != (std::find(lines.begin(), lines.end(), "prefix nodrives") != lines.end())) return skipped = true, "";
+    RemoveTree(medium_);
+    CreateDirectoryA(medium_.c_str(), nullptr);
+    for (lineNumber = 1; lineNumber <= static_cast<int>(lines.size()); ++lineNumber) {
+        const std::string& line = lines[lineNumber - 1];
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t space = line.find(' ');
+        const std::string verb = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
+        if (verb == "run" && rest.starts_with("probe") && probe_.empty()) return (skipped = true, "");
+        if (!Step(verb, Unescape(rest))) return failure_.empty() ? "cannot " + line : failure_;
+    }
+    return {};
+}
+
+HWND Scenario::Button(const std::string& label)
+{
+    for (HWND c = GetWindow(current_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (ClassName(c) == "Button" && WindowText(c) == label) return c;
+    return nullptr;
+}
+
+// "X,Y": fractions of the root window's client area from its top-left
+// corner, each with an optional pixel offset ("0.375+1").
+POINT Scenario::Point(const std::string& spec)
+{
+    for (HWND w : TopWindows(process_.id()))
+        if (!client_ && ClassName(w) == "MARROWFIELD") client_ = FindWindowExA(w, nullptr, "MARWCLIENT", nullptr);
+    const RECT r = ClientScreenRectOf(client_);
+    auto at = [](const std::string& s, int from, int size) {
+        char* end = nullptr;
+        const double f = std::strtod(s.c_str(), &end);
+        return from + static_cast<int>(f * size + 0.5) + (*end ? std::atoi(end) : 0);
+    };
+    const std::vector<std::string> xy = Split(spec, ',');
+    return {at(xy[0], r.left, r.right - r.left), at(xy[1], r.top, r.bottom - r.top)};
+}
+
+bool Scenario::Step(const std::string& verb, const std::string& rest)
+{
+    std::istringstream args(rest);
+    auto expect = [&](const std::string& what, auto got, auto want) {
+        if (WaitUntil([&] { return got() == want; }, 5s)) return true;
+        std::ostringstream text;
+        text << what << ": got " << got() << ", expected " << want;
+        return Fail(text.str()), false;
+    };
+    // The medium and the machine.
+    if (verb == "lst") return script_.push_back(rest), true;
+    if (verb == "set") {  // replaces the next line of that keyword not set yet
+        const std::string key = rest.substr(0, rest.find(' ') + 1);
+        for (std::size_t i = 0; i < script_.size(); ++i)
+            if (script_[i].starts_with(key) && !changed_.count(i)) return changed_.insert(i), script_[i] = rest, true;
+        return false;
+    }
+    if (verb == "include") {
+        for (const std::string& line : Split(ReadFile(directory_ + "\\" + rest), '\n'))
+            if (!line.empty() && line[0] != '#' && !Step(line.substr(0, line.find(' ')), Unescape(line.substr(line.find(' ') + 1))))
+                return false;
+        return true;
+    }
+    if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
+    if (verb == "put") {
+        std::string file, bytes;
+        args >> file >> std::ws;
+        std::getline(args, bytes);
+        if (file.find('\\') != std::string::npos) CreateDirectoryA((medium_ + "\\" + file.substr(0, file.rfind('\\'))).c_str(), nullptr);
+        return WriteFile(medium_ + "\\" + file, bytes), true;
+    }
+    if (verb == "picture") {
+        std::string file, format;
+        int w = 0, h = 0;
+        std::vector<uint32_t> colours;
+        args >> file >> format >> w >> h >> std::hex;
+        for (uint32_t c; args >> c;) colours.push_back(c);
+        std::string bytes = Picture(format == "os2" || format == "cut" ? "bmp24" : format, w, h, colours);
+        if (format == "os2") bytes[14] = 12;
+        if (format == "cut") bytes.resize(bytes.size() / 2);
+        return WriteFile(medium_ + "\\" + file, bytes), true;
+    }
+    if (verb == "mkdir") return Machine(rest), CreateDirectoryA(rest.c_str(), nullptr) != 0;
+    if (verb == "dir" || verb == "nodir") return Machine(rest, false), expect(verb + " " + rest, [&] { return DirectoryExists(rest); }, verb == "dir");
+    if (verb == "nofile") return Machine(rest), expect("nofile " + rest, [&] { return FileExists(rest); }, false);
+    if (verb == "prefix") return true;
+    // The program and its windows.
+    if (verb == "run") {
+        StartOptions options;
+        options.outputFile = "C:\\robot-" + name_ + ".txt";
+        output_ = options.outputFile;
+        if (rest.starts_with("probe")) return (process_ = Process::Start('"' + WindowsPath(probe_) + '"' + rest.substr(5), options)).started();
+        std::string text;
+        for (const std::string& line : script_) text += line + "\r\n";
+        if (!script_.empty()) WriteFile(medium_ + "\\INSTALL.LST", text);
+        CopyFileA(WindowsPath(program_).c_str(), (medium_ + "\\SETUP.EXE").c_str(), FALSE);
+        options.workingDirectory = "C:\\";
+        process_ = Process::Start('"' + medium_ + "\\SETUP.EXE\"", options);
+        return process_.started() || (Fail("cannot start " + program_ + ": error " + std::to_string(GetLastError())), false);
+    }
+    if (verb == "root") {
+        root_ = WaitForWindow(process_.id(), rest, "MARROWFIELD");
+        client_ = root_ ? FindWindowExA(root_, nullptr, "MARWCLIENT", nullptr) : nullptr;
+        return client_ || (Fail("no root window " + rest), false);
+    }
+    if (verb == "dialog") {
+        WaitUntil([&] { return (current_ = WaitForWindow(process_.id(), rest, "#32770", 0ms)) ||
+                               (client_ && (current_ = FindWindowExA(client_, nullptr, "#32770", rest.c_str()))); });
+        return (seen_[rest] = current_) || (Fail("no dialog " + rest), false);
+    }
+    if (verb == "box") {
+        current_ = WaitForMessageBox(process_.id()).box;
+        return current_ && expect("box caption", [&] { return WindowText(current_); }, rest);
+    }
+    if (verb == "says") return expect("box text", [&] { return ControlText(current_, 0xFFFF); }, rest);
+    if (verb == "gone") return expect(rest + " gone", [&] { return IsWindow(seen_[rest]) != 0; }, false);
+    if (verb == "nobox")
+        return !WaitUntil([&] { return WaitForMessageBox(process_.id(), 0ms).box != nullptr; }, 1500ms) || (Fail("a box came"), false);
+    if (verb == "dialogs") {
+        auto count = [&] {
+            int n = 0;
+            for (HWND w : TopWindows(process_.id())) n += IsWindowVisible(w) && ClassName(w) == "#32770";
+            return n;
+        };
+        return expect("dialogs", count, std::stoi(rest));
+    }
+    if (verb == "text") {
+        int id = 0;
+        args >> id >> std::noskipws;
+        std::string text = rest.substr(std::min(rest.size(), rest.find(' ') + 1));
+        return expect("text " + std::to_string(id), [&] { return ControlText(current_, id); }, rest.find(' ') == std::string::npos ? "" : text);
+    }
+    if (verb == "buttons") {
+        return expect("buttons", [&] {
+            std::string all;
+            for (const std::string& label : ButtonLabels(current_)) all += (all.empty() ? "" : "|") + label;
+            return all;
+        }, rest);
+    }
+    if (verb == "default")
+        return expect("default button", [&] { return (GetWindowLongA(Button(rest), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }, true);
+    if (verb == "focus") return expect("focus", [&] { return GetDlgCtrlID(FocusedWindowOf(current_)); }, std::stoi(rest));
+    if (verb == "owner") return expect("owner", [&] { return WindowText(GetWindow(current_, GW_OWNER)); }, rest);
+    if (verb == "disabled") return expect("root enabled", [&] { return IsWindowEnabled(root_) != 0; }, false);
+    if (verb == "bar") {
+        int id, low, high, position;
+        args >> id >> low >> high >> position;
+        HWND bar = GetDlgItem(current_, id);
+        return expect("range", [&] { return SendMessageA(bar, PBM_GETRANGE, TRUE, 0); }, low) &&
+               expect("range", [&] { return SendMessageA(bar, PBM_GETRANGE, FALSE, 0); }, high) &&
+               expect("position", [&] { return SendMessageA(bar, PBM_GETPOS, 0, 0); }, position);
+    }
+    if (verb == "pos") {  // left and top: "centre" or a fraction of the screen
+        std::string x, y;
+        args >> x >> y;
+        auto place = [](const std::string& s, LONG from, LONG to, int screen) {
+            const LONG want = s == "centre" ? (screen - (to - from)) / 2 : static_cast<LONG>(std::stod(s) * screen);
+            return std::abs(from - want) <= 1 ? 0 : from - want;
+        };
+        const RECT r = ScreenRectOf(current_);
+        return expect("left off by", [&] { return place(x, r.left, r.right, GetSystemMetrics(SM_CXSCREEN)); }, 0) &&
+               expect("top off by", [&] { return place(y, r.top, r.bottom, GetSystemMetrics(SM_CYSCREEN)); }, 0);
+    }
+    if (verb == "pixels") {  // X,Y=RRGGBB ...
+        for (std::string check; args >> check;) {
+            const POINT p = Point(check.substr(0, check.find('=')));
+            const uint32_t want = std::stoul(check.substr(check.find('=') + 1), nullptr, 16);
+            auto got = [&] {
+                const Pixel c = ScreenPixel(p.x, p.y);
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "%02x%02x%02x", c.red, c.green, c.blue);
+                return std::string(hex);
+            };
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%06x", want);
+            if (!expect("pixel " + check, got, std::string(hex))) return false;
+        }
+        return true;
+    }
+    if (verb == "count") {  // X1,Y1 X2,Y2 RRGGBB N: at least N such pixels (every 2nd row, 3rd column); 0: none
+        std::string a, b;
+        uint32_t colour = 0;
+        int n = 0;
+        args >> a >> b >> std::hex >> colour >> std::dec >> n;
+        const POINT from = Point(a), to = Point(b);
+        auto count = [&] {
+            int found = 0;
+            for (int y = from.y; y <= to.y; y += 2)
+                for (int x = from.x; x <= to.x; x += 3)
+                    found += ScreenPixel(x, y) == Pixel{int(colour >> 16), int(colour >> 8 & 255), int(colour & 255)};
+            return n == 0 ? found : std::min(found, n);
+        };
+        return expect("pixels of " + rest, count, n);
+    }
+    if (verb == "redraw") return RedrawWindow(client_, nullptr, nullptr, RDW_INVALIDATE) != 0;
+    // Pressing, as users and their tools do.
+    if (verb == "click" || verb == "send" || verb == "mouse" || verb == "key") {
+        HWND button = verb == "key" ? current_ : Button(rest);
+        if (!button) return Fail("no button " + rest), false;
+        const bool box = GetDlgItem(current_, 0xFFFF) != nullptr;
+        if (verb == "key" ? !PressKey(current_, rest)
+                          : !Press(button, verb == "click" ? PressBy::Post : verb == "send" ? PressBy::Send : PressBy::Mouse))
+            return false;
+        return !box || expect("box gone", [&] { return IsWindowVisible(current_) != 0; }, false);
+    }
+    if (verb == "type") {
+        int id = 0;
+        args >> id;
+        const std::string text = rest.substr(rest.find(' ') + 1);
+        SendMessageA(GetDlgItem(current_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        return PostMessageA(current_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(current_, id)), TRUE) != 0;
+    }
+    if (verb == "exit") {
+        DWORD code = ~0u;
+        return process_.WaitForExit(kPatience, &code) && expect("exit code", [&] { return code; }, std::stoul(rest));
+    }
+    if (verb == "output") return expect("output", [&] {
+        const std::string out = ReadFile(output_);
+        return out.substr(0, out.find('\r'));
+    }, rest);
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) return 100;
+    const std::string directory = WindowsPath(argv[1]), program = argv[2], probe = argc > 3 ? argv[3] : "";
+    int failed = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*.txt").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        const std::string name = std::string(found.cFileName).substr(0, std::strlen(found.cFileName) - 4);
+        int line = 0;
+        bool skipped = false;
+        std::string failure = Scenario(name, directory, program, probe)
+                                  .Run(Split(ReadFile(directory + "\\" + found.cFileName), '\n'), line, skipped);
+        if (failure.empty()) std::printf("%s: %s\n", name.c_str(), skipped ? "skipped" : "passed");
+        else std::printf("SCENARIO FAILED %s.txt:%d: %s\n", name.c_str(), line, failure.c_str());
+        std::fflush(stdout);
+        failed += !failure.empty();
+        if (failure.starts_with("cannot start")) return 77;  // not this program's fault: ctest skips
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return failed;
+}
