@@ -16,12 +16,16 @@
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
+//             file PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec 2026
+//             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
+//             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
+//             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
 //             prefix nodrives    runs only in the test bed's prefix without drives
 //   run       run setup | run probe ARGS
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
 //             dialog CAPTION     a dialog becomes the current window
 //             box CAPTION        a message box becomes the current window; says TEXT
-//             text ID [TEXT]   buttons A|B   default LABEL   focus ID   owner CAPTION
+//             text ID [TEXT]   buttons A|B   default LABEL   focus ID   owner CAPTION   checked ID 0|1
 //             pos X Y            left and top: centre or a fraction of the screen
 //             bar ID LOW HIGH POSITION   disabled (the root)   dialogs N   gone CAPTION
 //             nobox              no message box comes within 1.5 s
@@ -36,11 +40,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "robot.h"
 
@@ -132,6 +139,103 @@ std::string Picture(const std::string& format, int w, int h, const std::vector<u
            Le(2835, 4) + Le(2835, 4) + Le(entries, 4) + Le(0, 4) + palette + data;
 }
 
+// A path with %VARIABLES% of the environment expanded.
+std::string Expanded(const std::string& path)
+{
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = ExpandEnvironmentStringsA(path.c_str(), buffer, sizeof buffer);
+    return n > 0 && n <= sizeof buffer ? buffer : path;
+}
+
+// "{date}" becomes today's date as "06 Dec 2026".
+std::string Dated(std::string text)
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d %.3s %04d", t.wDay, &"JanFebMarAprMayJunJulAugSepOctNovDec"[3 * (t.wMonth - 1)], t.wYear);
+    if (const std::size_t at = text.find("{date}"); at != std::string::npos) text.replace(at, 6, date);
+    return text;
+}
+
+// Registry values as "KEY|NAME" with the key under HKCR, HKCU or HKLM.
+HKEY OpenKey(const std::string& key, REGSAM access)
+{
+    const std::string root = key.substr(0, key.find('\\'));
+    const HKEY base = root == "HKCR" ? HKEY_CLASSES_ROOT : root == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    HKEY h = nullptr;
+    return RegOpenKeyExA(base, key.substr(root.size() + 1).c_str(), 0, access, &h) == ERROR_SUCCESS ? h : nullptr;
+}
+
+// "sz DATA", "expand DATA" or "none".
+std::string ValueOf(const std::string& key, const std::string& name)
+{
+    HKEY h = OpenKey(key, KEY_QUERY_VALUE);
+    char data[1024] = {};
+    DWORD type = 0, size = sizeof data - 1;
+    const bool found = h && RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
+    if (h) RegCloseKey(h);
+    return !found ? "none" : (type == REG_EXPAND_SZ ? "expand " : type == REG_SZ ? "sz " : "type" + std::to_string(type) + " ") + data;
+}
+
+void DeleteValue(const std::string& key, const std::string& name)
+{
+    if (HKEY h = OpenKey(key, KEY_SET_VALUE)) RegDeleteValueA(h, name.c_str()), RegCloseKey(h);
+}
+
+// A hidden top-level window of the runner, made before the program starts: it refuses the end of the session
+// (so a restart the program asks for ends nothing) and notes the setting changes broadcast to it.
+class VetoWindow {
+public:
+    std::atomic<int> queries{0};
+    bool Start()
+    {
+        thread_ = std::thread([this] {
+            WNDCLASSA c{};
+            c.lpfnWndProc = Procedure;
+            c.hInstance = GetModuleHandleA(nullptr);
+            c.lpszClassName = "RunnerVeto";
+            RegisterClassA(&c);
+            window_ = CreateWindowA("RunnerVeto", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, c.hInstance, this);
+            threadId_ = GetCurrentThreadId();
+            ready_ = true;
+            for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
+            DestroyWindow(window_);
+        });
+        return WaitUntil([&] { return ready_.load(); }) && window_;
+    }
+    std::string Changed()
+    {
+        std::lock_guard lock(mutex_);
+        return changed_;
+    }
+    ~VetoWindow()
+    {
+        if (!thread_.joinable()) return;
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        if (m == WM_NCCREATE) SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+        auto* self = reinterpret_cast<VetoWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (m == WM_QUERYENDSESSION) return ++self->queries, FALSE;
+        if (m == WM_SETTINGCHANGE && lp) {
+            std::lock_guard lock(self->mutex_);
+            self->changed_ = reinterpret_cast<const char*>(lp);
+        }
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    std::thread thread_;
+    std::atomic<bool> ready_{false};
+    HWND window_ = nullptr;
+    DWORD threadId_ = 0;
+    std::mutex mutex_;
+    std::string changed_;
+};
+
 class Scenario {
 public:
     Scenario(std::string name, std::string directory, std::string program, std::string probe)
@@ -141,6 +245,8 @@ public:
     {
         process_.Kill();
         for (const std::string& p : machinePaths_) RemoveTree(p);
+        for (const auto& [key, name] : values_) DeleteValue(key, name);
+        if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
         RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
@@ -164,6 +270,9 @@ private:
     HWND root_ = nullptr, client_ = nullptr, current_ = nullptr;
     std::map<std::string, HWND> seen_;
     std::set<std::size_t> changed_;
+    std::set<std::pair<std::string, std::string>> values_;  // registry values checked: removed before and after
+    bool versionSet_ = false;
+    VetoWindow veto_;
 };
 
 std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped)
@@ -249,9 +358,30 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
         if (format == "cut") bytes.resize(bytes.size() / 2);
         return WriteFile(medium_ + "\\" + file, bytes), true;
     }
-    if (verb == "mkdir") return Machine(rest), CreateDirectoryA(rest.c_str(), nullptr) != 0;
-    if (verb == "dir" || verb == "nodir") return Machine(rest, false), expect(verb + " " + rest, [&] { return DirectoryExists(rest); }, verb == "dir");
-    if (verb == "nofile") return Machine(rest), expect("nofile " + rest, [&] { return FileExists(rest); }, false);
+    const std::string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
+    if (verb == "mkdir") return Machine(path), CreateDirectoryA(path.c_str(), nullptr) != 0;
+    if (verb == "dir" || verb == "nodir") return Machine(path, false), expect(verb + " " + rest, [&] { return DirectoryExists(path); }, verb == "dir");
+    if (verb == "nofile") return Machine(path), expect("nofile " + rest, [&] { return FileExists(path); }, false);
+    if (verb == "file") return Machine(path, false), expect("file " + rest, [&] { return FileExists(path); }, true);
+    std::string want = Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1)));
+    for (std::size_t at = 0; (at = want.find('\r', at)) != std::string::npos; at += 2) want.insert(at + 1, "\n");  // CR LF line ends
+    if (verb == "write") return Machine(path), WriteFile(path, want), true;
+    if (verb == "bytes" || verb == "has") {
+        if (verb == "has") return expect("text in " + path, [&] { return ReadFile(path).find(want) != std::string::npos; }, true);
+        return expect("bytes of " + path, [&] { return ReadFile(path); }, want);
+    }
+    if (verb == "reg" || verb == "noreg") {  // the first mention of a value removes it
+        const std::vector<std::string> f = Split(rest + "|", '|');
+        if (values_.insert({f[0], f[1]}).second) DeleteValue(f[0], f[1]);
+        return expect(verb + " " + rest, [&] { return ValueOf(f[0], f[1]); }, verb == "reg" ? f[2] + " " + f[3] : "none");
+    }
+    if (verb == "version") return SetWineVersionFor("setup.exe", rest), versionSet_ = true;
+    if (verb == "veto") return veto_.Start();
+    if (verb == "endsession") {  // 1: asked for (and refused); 0: not asked for within 1.5 s
+        if (rest == "1") return expect("end-session queries", [&] { return veto_.queries.load() > 0; }, true);
+        return !WaitUntil([&] { return veto_.queries.load() > 0; }, 1500ms) || (Fail("the session was asked to end"), false);
+    }
+    if (verb == "settingchange") return expect("setting change", [&] { return veto_.Changed(); }, rest);
     if (verb == "prefix") return true;
     // The program and its windows.
     if (verb == "run") {
@@ -308,6 +438,11 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
     }
     if (verb == "default")
         return expect("default button", [&] { return (GetWindowLongA(Button(rest), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }, true);
+    if (verb == "checked") {
+        int id = 0, state = 0;
+        args >> id >> state;
+        return expect("check " + std::to_string(id), [&] { return static_cast<int>(SendDlgItemMessageA(current_, id, BM_GETCHECK, 0, 0)); }, state);
+    }
     if (verb == "focus") return expect("focus", [&] { return GetDlgCtrlID(FocusedWindowOf(current_)); }, std::stoi(rest));
     if (verb == "owner") return expect("owner", [&] { return WindowText(GetWindow(current_, GW_OWNER)); }, rest);
     if (verb == "disabled") return expect("root enabled", [&] { return IsWindowEnabled(root_) != 0; }, false);
