@@ -116,19 +116,18 @@ double Install(const std::string& medium)
     robot::Process setup = robot::Process::Start('"' + medium + "\\SETUP.EXE\"", options);
     auto failed = [](const char* step) {
         std::printf("the installation did not go on after: %s\n", step);
-        robot::SaveScreenshot("C:\\bench-failed.bmp");
         return -1.0;
     };
     HWND page = robot::WaitForWindow(setup.id(), "Welcome", "#32770");
-    if (!page || !robot::Press(page, IDOK)) return failed("the initial page");
+    if (!page || !robot::Press(GetDlgItem(page, IDOK), robot::PressBy::Send)) return failed("the initial page");
     page = robot::WaitForWindow(setup.id(), "Directory", "#32770");
-    if (!page || !robot::Press(page, IDOK)) return failed("the directory page");
+    if (!page || !robot::Press(GetDlgItem(page, IDOK), robot::PressBy::Send)) return failed("the directory page");
     const robot::MessageBoxSeen create = robot::WaitForMessageBox(setup.id());
-    if (!create.box || !robot::Press(create.box, IDYES)) return failed("the question to create the directory");
+    if (!create.box || !robot::Press(GetDlgItem(create.box, IDYES), robot::PressBy::Send)) return failed("the question to create the directory");
     const double start = SecondsNow();
     page = robot::WaitForWindow(setup.id(), "Finished", "#32770", std::chrono::minutes(10));
     const double seconds = SecondsNow() - start;
-    if (!page || !robot::Press(page, IDOK)) return failed("the copies");
+    if (!page || !robot::Press(GetDlgItem(page, IDOK), robot::PressBy::Send)) return failed("the copies");
     if (!setup.WaitForExit()) return failed("the finish page");
     robot::RemoveTree("C:\\BENCHINST");
     return seconds;

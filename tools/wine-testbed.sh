@@ -23,7 +23,7 @@ regedit64() { "$wine64" regedit "$@"; }
 wine32_usable() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 # A prefix of an older test bed is made again: one made before 32-bit Wine
 # was installed has no 32-bit half.
-version="3 $(wine32_usable && echo wow64 || echo win64)"
+version="4 $(wine32_usable && echo wow64 || echo win64)"
 
 start_display() {
   if [ -n "${DISPLAY:-}" ]; then
@@ -71,6 +71,7 @@ REGEDIT4
 "f:"="network"
 "g:"="cdrom"
 "h:"="ramdisk"
+"k:"="hd"
 "y:"="hd"
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
@@ -117,6 +118,12 @@ up)
   mkdir -p "$testbed"
   start_display
   if [ "$(cat "$WINEPREFIX/.testbed-ready" 2>/dev/null)" != "$version" ]; then create_prefix; fi
+  # K: is a fixed drive of 1 MB for the full-disk scenario: a tmpfs, which
+  # only root can mount; without it there is no K: and the scenario says so.
+  small="$testbed/drives/small"
+  mkdir -p "$small"
+  if [ "$(id -u)" -eq 0 ] && ! mountpoint -q "$small"; then mount -t tmpfs -o size=1m tmpfs "$small" || true; fi
+  if mountpoint -q "$small"; then ln -sfn "$small" "$WINEPREFIX/dosdevices/k:"; else rm -f "$WINEPREFIX/dosdevices/k:"; fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   setsid wineserver -p >>"$log" 2>&1 </dev/null &
@@ -127,6 +134,7 @@ up)
 down)
   wineserver -k >/dev/null 2>&1 || true
   WINEPREFIX="$testbed/prefix-nodrives" wineserver -k >/dev/null 2>&1 || true
+  if mountpoint -q "$testbed/drives/small"; then umount "$testbed/drives/small" || true; fi
   if [ -f "$testbed/xvfb.pid" ]; then
     kill "$(cat "$testbed/xvfb.pid")" 2>/dev/null || true
     rm -f "$testbed/xvfb.pid" "$testbed/display"

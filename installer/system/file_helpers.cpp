@@ -112,6 +112,11 @@ void CopyExpanded(const char* source, int32_t, const char* destination, int32_t,
         return;
     }
     status = compressed ? CopyThroughLz(from, to.get()) : CopyPlain(from.get(), to.get());
+    if (status != 0) {
+        // A part of a file is worse than none: it would pass for the whole.
+        to.Close();
+        DeleteFileA(destination);
+    }
 }
 
 void ExpandedFileName(char* path, int32_t)

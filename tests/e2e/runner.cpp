@@ -8,15 +8,19 @@
 //
 // A scenario is one step a line, '#' lines are comments; a scenario stops
 // at its first failure. Every check waits a few seconds for its condition.
-// In texts "\r" and "\t" stand for those characters.
+// In texts "\r" and "\t" stand for those characters, "\z" for Ctrl-Z.
 //   medium    lst LINE           a line of INSTALL.LST (none: no script)
 //             include FILE       the steps of FILE (shared media)
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
+//             packed NAME TEXT   NAME compressed, under the name the compressor gives it
+//             fill NAME BYTES    readonly NAME      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
-//             file PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec 2026
+//             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
+//             log PATH, then line TEXT ('?' any character) for each line, then logend
+//             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec 2026
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
 //             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
@@ -36,6 +40,7 @@
 //             mouse LABEL (a click at its centre)   key enter|escape|space|alt+X
 //             type ID TEXT       sets an edit field's text and focuses it
 //   the end   exit CODE   output TEXT (the first line the program printed)
+//             patience SECONDS   how long later checks wait (5 s; windows 20 s)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -49,6 +54,7 @@
 #include <sstream>
 #include <thread>
 
+#include "lz_compress.h"
 #include "robot.h"
 
 namespace {
@@ -62,11 +68,12 @@ std::string WindowsPath(std::string p)
     return "\\\\?\\unix" + p;
 }
 
-// "\r" and "\t" in scenario texts stand for those characters.
+// "\r", "\t" and "\z" (Ctrl-Z) in scenario texts stand for those characters.
 std::string Unescape(std::string s)
 {
     for (std::size_t at = 0; (at = s.find('\\', at)) != std::string::npos; ++at)
-        if (at + 1 < s.size() && (s[at + 1] == 'r' || s[at + 1] == 't')) s.replace(at, 2, s[at + 1] == 'r' ? "\r" : "\t");
+        if (at + 1 < s.size() && (s[at + 1] == 'r' || s[at + 1] == 't' || s[at + 1] == 'z'))
+            s.replace(at, 2, s[at + 1] == 'r' ? "\r" : s[at + 1] == 't' ? "\t" : "\x1a");
     return s;
 }
 
@@ -270,6 +277,9 @@ private:
     HWND root_ = nullptr, client_ = nullptr, current_ = nullptr;
     std::map<std::string, HWND> seen_;
     std::set<std::size_t> changed_;
+    std::vector<std::string> log_;
+    std::size_t logLine_ = 0;
+    Duration patience_ = 5s, windowPatience_ = kPatience;
     std::set<std::pair<std::string, std::string>> values_;  // registry values checked: removed before and after
     bool versionSet_ = false;
     VetoWindow veto_;
@@ -288,6 +298,11 @@ std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber
         const std::size_t space = line.find(' ');
         const std::string verb = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
         if (verb == "run" && rest.starts_with("probe") && probe_.empty()) return (skipped = true, "");
+        if (verb == "needs" && GetDriveTypeA((rest + "\\").c_str()) <= DRIVE_NO_ROOT_DIR) {
+            std::printf("%s: skipped, no drive %s here (the small drive is mounted when the tests run as root)\n",
+                        name_.c_str(), rest.c_str());
+            return skipped = true, "";
+        }
         if (!Step(verb, Unescape(rest))) return failure_.empty() ? "cannot " + line : failure_;
     }
     return {};
@@ -320,7 +335,7 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
 {
     std::istringstream args(rest);
     auto expect = [&](const std::string& what, auto got, auto want) {
-        if (WaitUntil([&] { return got() == want; }, 5s)) return true;
+        if (WaitUntil([&] { return got() == want; }, patience_)) return true;
         std::ostringstream text;
         text << what << ": got " << got() << ", expected " << want;
         return Fail(text.str()), false;
@@ -358,11 +373,52 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
         if (format == "cut") bytes.resize(bytes.size() / 2);
         return WriteFile(medium_ + "\\" + file, bytes), true;
     }
+    if (verb == "packed" || verb == "fill") {
+        std::string file, bytes;
+        args >> file >> std::ws;
+        std::getline(args, bytes);
+        if (verb == "fill") bytes = std::string(std::stoul(bytes), 'x');
+        if (file.find('\\') != std::string::npos) CreateDirectoryA((medium_ + "\\" + file.substr(0, file.rfind('\\'))).c_str(), nullptr);
+        if (verb == "fill") return WriteFile(medium_ + "\\" + file, bytes), true;
+        const LzName name = LzCompressedName(file);
+        const std::vector<uint8_t> packed = CompressLz(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), name.replacedChar);
+        return WriteFile(medium_ + "\\" + name.name, std::string(packed.begin(), packed.end())), true;
+    }
+    if (verb == "readonly") return SetFileAttributesA((medium_ + "\\" + rest).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+    if (verb == "repeat") {
+        int n = 0;
+        args >> n >> std::ws;
+        std::string line;
+        std::getline(args, line);
+        for (int i = 1; i <= n; ++i) {
+            std::string numbered = line;
+            for (std::size_t at; (at = numbered.find('#')) != std::string::npos;) numbered.replace(at, 1, std::to_string(i));
+            script_.push_back(numbered);
+        }
+        return true;
+    }
+    if (verb == "file") {
+        const std::string path = rest.substr(0, rest.find(' ')), text = rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1);
+        return expect("file " + path, [&] { return FileExists(path) ? ReadFile(path).substr(0, text.empty() ? 0 : std::string::npos) : "(none)"; }, text);
+    }
+    if (verb == "writable") return expect("read-only " + rest, [&] { return (GetFileAttributesA(rest.c_str()) & FILE_ATTRIBUTE_READONLY) != 0; }, false);
+    if (verb == "log") return log_ = Split(ReadFile(rest), '\n'), logLine_ = 0, !log_.empty() || (Fail("no log " + rest), false);
+    if (verb == "logend") return logLine_ == log_.size() || (Fail("the log goes on: " + log_[logLine_]), false);
+    if (verb == "line") {  // every line ends with CR LF
+        std::string got = logLine_ < log_.size() ? log_[logLine_++] : "(the end)";
+        if (!got.ends_with('\r')) return Fail("log line " + std::to_string(logLine_) + ": " + got + " (no CR LF)"), false;
+        got.pop_back();
+        for (std::size_t i = 0; i < got.size() && i < rest.size(); ++i)
+            if (rest[i] == '?') got[i] = '?';
+        return got == rest || (Fail("log line " + std::to_string(logLine_) + ": " + got), false);
+    }
+    if (verb == "patience") return patience_ = windowPatience_ = std::chrono::seconds(std::stoi(rest)), true;
+    if (verb == "needs") return true;
     const std::string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
     if (verb == "mkdir") return Machine(path), CreateDirectoryA(path.c_str(), nullptr) != 0;
     if (verb == "dir" || verb == "nodir") return Machine(path, false), expect(verb + " " + rest, [&] { return DirectoryExists(path); }, verb == "dir");
     if (verb == "nofile") return Machine(path), expect("nofile " + rest, [&] { return FileExists(path); }, false);
-    if (verb == "file") return Machine(path, false), expect("file " + rest, [&] { return FileExists(path); }, true);
+    if (verb == "exists") return Machine(path, false), expect("exists " + rest, [&] { return FileExists(path); }, true);
     std::string want = Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1)));
     for (std::size_t at = 0; (at = want.find('\r', at)) != std::string::npos; at += 2) want.insert(at + 1, "\n");  // CR LF line ends
     if (verb == "write") return Machine(path), WriteFile(path, want), true;
@@ -404,11 +460,11 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
     }
     if (verb == "dialog") {
         WaitUntil([&] { return (current_ = WaitForWindow(process_.id(), rest, "#32770", 0ms)) ||
-                               (client_ && (current_ = FindWindowExA(client_, nullptr, "#32770", rest.c_str()))); });
+                               (client_ && (current_ = FindWindowExA(client_, nullptr, "#32770", rest.c_str()))); }, windowPatience_);
         return (seen_[rest] = current_) || (Fail("no dialog " + rest), false);
     }
     if (verb == "box") {
-        current_ = WaitForMessageBox(process_.id()).box;
+        current_ = WaitForMessageBox(process_.id(), windowPatience_).box;
         return current_ && expect("box caption", [&] { return WindowText(current_); }, rest);
     }
     if (verb == "says") return expect("box text", [&] { return ControlText(current_, 0xFFFF); }, rest);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -212,6 +213,17 @@ TEST_F(Windows, EventsFromButtonsKeysAndRedrawsAndModalDialogs)
               (std::array<int32_t, 6>{kEventRedraw, kRootWindowNumber, client.right, client.bottom, 0, 0}));
     QEventPeek(type, record);
     EXPECT_EQ(type, kEventNone);
+    // A press sent from another thread ends the wait at once, though nothing is posted behind it.
+    std::atomic<bool> returned = false, late = false;
+    std::thread tool([&] {
+        SendMessageA(DialogWith(IDOK), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+        if (!robot::WaitUntil([&] { return returned.load(); }, 2s)) late = true, PostMessageA(ok, WM_NULL, 0, 0);
+    });
+    QEventWait(type, record);
+    returned = true;
+    tool.join();
+    EXPECT_FALSE(late);
+    EXPECT_EQ((std::array<int32_t, 2>{type, record[1]}), (std::array<int32_t, 2>{kEventButton, IDOK}));
 
     // A modal dialog returns when a button is pressed; its owner is enabled again, it stays loaded.
     QDlgUnload(0);
