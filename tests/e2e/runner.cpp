@@ -146,15 +146,14 @@ std::string Picture(const std::string& format, int w, int h, const std::vector<u
            Le(2835, 4) + Le(2835, 4) + Le(entries, 4) + Le(0, 4) + palette + data;
 }
 
-// A path with %VARIABLES% of the environment expanded.
+// A path with %VARIABLES% of the environment expanded; "{date}" in a text as today's "06 Dec 2026".
 std::string Expanded(const std::string& path)
 {
-    char buffer[MAX_PATH * 2] = {};
+    char buffer[2 * MAX_PATH] = {};
     const DWORD n = ExpandEnvironmentStringsA(path.c_str(), buffer, sizeof buffer);
     return n > 0 && n <= sizeof buffer ? buffer : path;
 }
 
-// "{date}" becomes today's date as "06 Dec 2026".
 std::string Dated(std::string text)
 {
     SYSTEMTIME t;
@@ -165,16 +164,15 @@ std::string Dated(std::string text)
     return text;
 }
 
-// Registry values as "KEY|NAME" with the key under HKCR, HKCU or HKLM.
+// A registry value (key under HKCR, HKCU or HKLM) as "sz DATA", "expand DATA" or "none"; and its removal.
 HKEY OpenKey(const std::string& key, REGSAM access)
 {
     const std::string root = key.substr(0, key.find('\\'));
-    const HKEY base = root == "HKCR" ? HKEY_CLASSES_ROOT : root == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     HKEY h = nullptr;
-    return RegOpenKeyExA(base, key.substr(root.size() + 1).c_str(), 0, access, &h) == ERROR_SUCCESS ? h : nullptr;
+    RegOpenKeyExA(root == "HKCR" ? HKEY_CLASSES_ROOT : root == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key.substr(root.size() + 1).c_str(), 0, access, &h);
+    return h;
 }
 
-// "sz DATA", "expand DATA" or "none".
 std::string ValueOf(const std::string& key, const std::string& name)
 {
     HKEY h = OpenKey(key, KEY_QUERY_VALUE);
@@ -190,37 +188,27 @@ void DeleteValue(const std::string& key, const std::string& name)
     if (HKEY h = OpenKey(key, KEY_SET_VALUE)) RegDeleteValueA(h, name.c_str()), RegCloseKey(h);
 }
 
-// A hidden top-level window of the runner, made before the program starts: it refuses the end of the session
-// (so a restart the program asks for ends nothing) and notes the setting changes broadcast to it.
+// A hidden top-level window of the runner, made before the program starts: it refuses the end of the session (so a
+// restart the program asks for ends nothing) and notes the setting change broadcast to it.
 class VetoWindow {
 public:
     std::atomic<int> queries{0};
     bool Start()
     {
         thread_ = std::thread([this] {
-            WNDCLASSA c{};
-            c.lpfnWndProc = Procedure;
-            c.hInstance = GetModuleHandleA(nullptr);
-            c.lpszClassName = "RunnerVeto";
+            WNDCLASSA c{0, Procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "RunnerVeto"};
             RegisterClassA(&c);
-            window_ = CreateWindowA("RunnerVeto", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, c.hInstance, this);
-            threadId_ = GetCurrentThreadId();
-            ready_ = true;
+            HWND w = CreateWindowA("RunnerVeto", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, c.hInstance, this);
+            threadId_ = GetCurrentThreadId(), ready_ = w != nullptr;
             for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
-            DestroyWindow(window_);
+            DestroyWindow(w);
         });
-        return WaitUntil([&] { return ready_.load(); }) && window_;
+        return WaitUntil([&] { return ready_.load(); });
     }
-    std::string Changed()
-    {
-        std::lock_guard lock(mutex_);
-        return changed_;
-    }
+    std::string Changed() { return std::lock_guard(mutex_), changed_; }
     ~VetoWindow()
     {
-        if (!thread_.joinable()) return;
-        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
+        if (thread_.joinable()) PostThreadMessageA(threadId_, WM_QUIT, 0, 0), thread_.join();
     }
 
 private:
@@ -229,15 +217,11 @@ private:
         if (m == WM_NCCREATE) SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
         auto* self = reinterpret_cast<VetoWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
         if (m == WM_QUERYENDSESSION) return ++self->queries, FALSE;
-        if (m == WM_SETTINGCHANGE && lp) {
-            std::lock_guard lock(self->mutex_);
-            self->changed_ = reinterpret_cast<const char*>(lp);
-        }
+        if (m == WM_SETTINGCHANGE && lp) std::lock_guard(self->mutex_), self->changed_ = reinterpret_cast<const char*>(lp);
         return DefWindowProcA(w, m, wp, lp);
     }
     std::thread thread_;
     std::atomic<bool> ready_{false};
-    HWND window_ = nullptr;
     DWORD threadId_ = 0;
     std::mutex mutex_;
     std::string changed_;
