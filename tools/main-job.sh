@@ -1,10 +1,45 @@
 #!/bin/sh
-# The main job: builds the release (32-bit) and test (64-bit) programs.
+# The main job: builds setup.exe (the 32-bit release and the 64-bit build),
+# lays out the demo medium in build/demo-medium and installs it under Wine.
+# With a display (DISPLAY set) you click through the installation yourself;
+# without one the robot does, in an Xvfb of the test bed's own. Either way it
+# ends by showing where the files went and the installation log.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-for preset in win32 win64; do
+for preset in host win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
-echo "built: build/win32 (release), build/win64 (tests under Wine)"
+
+# The release build where 32-bit Wine can run, else the 64-bit one.
+build=build/win32
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  build=build/win64
+  echo "32-bit Wine cannot run on this machine: installing with the 64-bit build"
+fi
+medium=build/demo-medium
+tools/make-demo-medium.sh "$build/setup.exe" "$build/demo.exe" build/host/tools/lzcompress/lzcompress "$medium"
+
+testbed=build/win64/testbed
+display=${DISPLAY:-}
+tools/wine-testbed.sh up "$testbed"
+trap 'tools/wine-testbed.sh down "$testbed" >/dev/null' EXIT
+# The medium is the folder demo of the CD-ROM drive G:.
+ln -sfn "$PWD/$medium" "$testbed/drives/cdrom/demo"
+target="$testbed/prefix/drive_c/DEMO"
+rm -rf "$target"
+if [ -n "$display" ]; then
+  echo "installing from G:\\demo: click through the pages"
+  (cd "$testbed/prefix/drive_c" && "$testbed/wine-run" 'G:\demo\SETUP.EXE')
+else
+  echo "installing from G:\\demo: the robot clicks through the pages"
+  "$testbed/wine-run" build/win64/tests/e2e/e2e_runner.exe "$PWD/examples/demo-robot" "$PWD/$build/setup.exe"
+fi
+
+echo
+echo "installed into C:\\DEMO, that is $target:"
+(cd "$target" && find . -type f | sort | while read -r f; do printf '  %8d  %s\n' "$(wc -c <"$f")" "$f"; done)
+echo
+echo "C:\\DEMO\\INSTALL.LOG:"
+tr -d '\r' <"$target/INSTALL.LOG"

@@ -20,4 +20,5 @@ else
   ctest --preset win64 -LE win32 || status=1
   echo "32-bit Wine is not available: the scenarios did not run against build/win32/setup.exe"
 fi
+tools/test-ratio.sh || status=1
 exit $status

@@ -17,6 +17,7 @@
 //             fill NAME BYTES    readonly NAME      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
+//             medium PATH        an existing medium, used as it is and left in place
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
 //             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
@@ -238,7 +239,7 @@ public:
         for (const std::string& p : machinePaths_) RemoveTree(p);
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
-        RemoveTree(medium_);
+        if (!givenMedium_) RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
     // Runs the scenario; the text of the first failure, or blank.
@@ -264,6 +265,7 @@ private:
     std::vector<std::string> log_;
     std::size_t logLine_ = 0;
     Duration patience_ = 5s, windowPatience_ = kPatience;
+    bool givenMedium_ = false;
     std::set<std::pair<std::string, std::string>> values_;  // registry values checked: removed before and after
     bool versionSet_ = false;
     VetoWindow veto_;
@@ -274,8 +276,9 @@ std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber
     // The test bed's prefix without drives runs only the scenarios made for it, and only it runs them.
     const bool noDrives = GetEnvironmentVariableA("MARROW_PREFIX", nullptr, 0) > 0;
     if (noDrives != (std::find(lines.begin(), lines.end(), "prefix nodrives") != lines.end())) return skipped = true, "";
-    RemoveTree(medium_);
-    CreateDirectoryA(medium_.c_str(), nullptr);
+    for (const std::string& line : lines)
+        if (line.starts_with("medium ")) medium_ = line.substr(7), givenMedium_ = true;
+    if (!givenMedium_) RemoveTree(medium_), CreateDirectoryA(medium_.c_str(), nullptr);
     for (lineNumber = 1; lineNumber <= static_cast<int>(lines.size()); ++lineNumber) {
         const std::string& line = lines[lineNumber - 1];
         if (line.empty() || line[0] == '#') continue;
@@ -422,7 +425,7 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
         return !WaitUntil([&] { return veto_.queries.load() > 0; }, 1500ms) || (Fail("the session was asked to end"), false);
     }
     if (verb == "settingchange") return expect("setting change", [&] { return veto_.Changed(); }, rest);
-    if (verb == "prefix") return true;
+    if (verb == "prefix" || verb == "medium") return true;
     // The program and its windows.
     if (verb == "run") {
         StartOptions options;
