@@ -236,7 +236,7 @@ public:
     ~Scenario()
     {
         process_.Kill();
-        for (const std::string& p : machinePaths_) RemoveTree(p);
+        for (const std::string& p : machinePaths_) RemoveTree(p), DeleteFileA(p.c_str());
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
         if (!givenMedium_) RemoveTree(medium_);
@@ -253,7 +253,7 @@ private:
     void Machine(const std::string& path, bool remove = true)
     {
         machinePaths_.push_back(path);
-        if (remove) RemoveTree(path);
+        if (remove) RemoveTree(path), DeleteFileA(path.c_str());  // a folder or a file
     }
 
     std::string name_, directory_, program_, probe_, medium_, failure_, output_;
