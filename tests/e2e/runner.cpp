@@ -30,7 +30,7 @@
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
 //             dialog CAPTION     a dialog becomes the current window
 //             box CAPTION        a message box becomes the current window; says TEXT
-//             text ID [TEXT]   buttons A|B   default LABEL   focus ID   owner CAPTION   checked ID 0|1
+//             text ID [TEXT]   buttons A|B   default LABEL   focus ID   owner CAPTION
 //             pos X Y            left and top: centre or a fraction of the screen
 //             bar ID LOW HIGH POSITION   disabled (the root)   dialogs N   gone CAPTION
 //             nobox              no message box comes within 1.5 s
@@ -481,11 +481,6 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
     }
     if (verb == "default")
         return expect("default button", [&] { return (GetWindowLongA(Button(rest), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }, true);
-    if (verb == "checked") {
-        int id = 0, state = 0;
-        args >> id >> state;
-        return expect("check " + std::to_string(id), [&] { return static_cast<int>(SendDlgItemMessageA(current_, id, BM_GETCHECK, 0, 0)); }, state);
-    }
     if (verb == "focus") return expect("focus", [&] { return GetDlgCtrlID(FocusedWindowOf(current_)); }, std::stoi(rest));
     if (verb == "owner") return expect("owner", [&] { return WindowText(GetWindow(current_, GW_OWNER)); }, rest);
     if (verb == "disabled") return expect("root enabled", [&] { return IsWindowEnabled(root_) != 0; }, false);
