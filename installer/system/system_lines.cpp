@@ -111,7 +111,7 @@ std::string StartMarker(int32_t year, int32_t month, int32_t day)
     const std::size_t m = static_cast<std::size_t>(month >= 1 && month <= 12 ? month - 1 : 0);
     std::string marker = "rem Start of variables added by R.L.V. Installer on " + TwoDigits(day) + " ";
     marker.append(kMonths.substr(3 * m, 3));
-    marker.append(" " + TwoDigits(year / 100) + TwoDigits(year % 100));
+    marker.append(" ").append(TwoDigits(year / 100)).append(TwoDigits(year % 100));
     marker.resize(80, ' ');
     return marker;
 }
