@@ -14,7 +14,7 @@
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it
-//             fill NAME BYTES    readonly NAME      repeat N LINE  (N script lines, '#' the number)
+//             fill NAME BYTES    readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //             medium PATH        an existing medium, used as it is and left in place
@@ -236,7 +236,7 @@ public:
     ~Scenario()
     {
         process_.Kill();
-        for (const std::string& p : machinePaths_) RemoveTree(p), DeleteFileA(p.c_str());
+        for (const std::string& p : machinePaths_) RemoveTree(p), SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileA(p.c_str());
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
         if (!givenMedium_) RemoveTree(medium_);
@@ -253,7 +253,7 @@ private:
     void Machine(const std::string& path, bool remove = true)
     {
         machinePaths_.push_back(path);
-        if (remove) RemoveTree(path), DeleteFileA(path.c_str());  // a folder or a file
+        if (remove) RemoveTree(path), SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileA(path.c_str());  // a folder or a file
     }
 
     std::string name_, directory_, program_, probe_, medium_, failure_, output_;
@@ -371,7 +371,7 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
         const std::vector<uint8_t> packed = CompressLz(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), name.replacedChar);
         return WriteFile(medium_ + "\\" + name.name, std::string(packed.begin(), packed.end())), true;
     }
-    if (verb == "readonly") return SetFileAttributesA((medium_ + "\\" + rest).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+    if (verb == "readonly") return SetFileAttributesA((rest.find(':') == std::string::npos ? medium_ + "\\" + rest : rest).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
     if (verb == "repeat") {
         int n = 0;
         args >> n >> std::ws;
