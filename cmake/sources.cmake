@@ -38,6 +38,8 @@ set(INSTALLER_PORTABLE_SOURCES
   installer/driver/install_log_core.cpp
   installer/driver/install_pass_core.cpp
   installer/system/text_scan.cpp
+  installer/system/system_lines.cpp
+  installer/system/system_steps_core.cpp
   installer/script/install_plan.cpp
   installer/script/script_lines.cpp
   installer/script/script_reader.cpp
@@ -53,6 +55,10 @@ set(INSTALLER_WIN32_SOURCES
   installer/driver/install_pass.cpp
   installer/script/script_parser.cpp
   installer/system/file_helpers.cpp
+  installer/system/system_steps.cpp
+  installer/system/shortcuts.cpp
+  installer/system/variables.cpp
+  installer/system/cleanup.cpp
   installer/ui/background.cpp
   installer/ui/directory_page.cpp
   installer/pages/pages.cpp

@@ -12,7 +12,9 @@
 #include "errors/errors.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
+#include "script/script_lines.h"
 #include "system/file_helpers.h"
+#include "system/system_steps.h"
 #include "ui/background.h"
 #include "utilities/os.h"
 #include "windows/dialogs.h"
@@ -146,7 +148,15 @@ struct ToolkitPassServices final : PassServices {
 
     void ShowProgressTexts(std::string_view from, std::string_view to) override { progress.Texts(from, to); }
     void SetProgress(int32_t position) override { progress.Position(position); }
-    bool Collect(int32_t, std::span<char>) override { return true; }
+    bool Collect(int32_t keyword, std::span<char> arguments) override
+    {
+        switch (keyword) {
+        case kKeywordAssociate: return CollectAssociation(arguments);
+        case kKeywordVariable: return CollectVariable(arguments);
+        case kKeywordProgram: return CollectShortcut(arguments);
+        default: return true;
+        }
+    }
     void Log(int32_t code, std::string_view text) override { InstallLogWrite(code, text); }
 };
 

@@ -12,6 +12,7 @@
 #include "script/script_parser_core.h"
 #include "startup/startup.h"
 #include "system/file_helpers.h"
+#include "system/system_steps.h"
 #include "ui/background.h"
 #include "ui/directory_page.h"
 #include "utilities/os.h"
@@ -157,11 +158,17 @@ void InstallerMain()
     const bool logOpen = IsTrue(state.runOK);
     if (IsTrue(state.runOK)) ShowStep(3, state.runOK);
     if (IsTrue(state.runOK)) InstallPass(state.runOK);
+    CloseTemporaryFiles();  // whatever the pass did: the steps read them, the clean-up deletes them
 
     if (IsTrue(state.runOK)) {
         state.configPageNeeded =
             state.associationCount > 0 || state.shortcutCount > 0 || state.variableCount > 0 ? kTrue : kFalse;
-        if (IsTrue(state.configPageNeeded)) ShowStep(5, state.runOK);
+        if (IsTrue(state.configPageNeeded)) {
+            ShowStep(5, state.runOK);
+            if (IsTrue(state.runOK) && state.addShortcuts == 1) ApplyShortcuts(state.runOK);
+            if (IsTrue(state.runOK) && state.addVariables == 1) ApplyVariables(state.runOK);
+            if (IsTrue(state.runOK) && state.associateTypes == 1) ApplyAssociations(state.runOK);
+        }
     }
     if (IsTrue(state.runOK)) {
         ShowStep(-3, state.runOK);
@@ -173,6 +180,13 @@ void InstallerMain()
         InstallLogControl(-2, closed);
     }
 
-    if (state.addVariables > 0) ShowStep(6, state.runOK);
+    RemoveTemporaryFiles();
+    if (state.addVariables > 0) {
+        ShowStep(6, state.runOK);
+        QRootClose();
+        int32_t accepted = 0;
+        if (state.restartAnswer == 1) RestartWindows(accepted);  // whatever Windows answers, the run is over
+        return;
+    }
     QRootClose();
 }

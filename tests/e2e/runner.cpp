@@ -14,13 +14,17 @@
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it
-//             fill NAME BYTES    readonly NAME      repeat N LINE  (N script lines, '#' the number)
+//             fill NAME BYTES    readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //             medium PATH        an existing medium, used as it is and left in place
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
 //             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
+//             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec 2026
+//             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
+//             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
+//             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
 //             prefix nodrives    runs only in the test bed's prefix without drives
 //   run       run setup | run probe ARGS
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
@@ -42,11 +46,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "lz_compress.h"
 #include "robot.h"
@@ -140,6 +147,87 @@ std::string Picture(const std::string& format, int w, int h, const std::vector<u
            Le(2835, 4) + Le(2835, 4) + Le(entries, 4) + Le(0, 4) + palette + data;
 }
 
+// A path with %VARIABLES% of the environment expanded; "{date}" in a text as today's "06 Dec 2026".
+std::string Expanded(const std::string& path)
+{
+    char buffer[2 * MAX_PATH] = {};
+    const DWORD n = ExpandEnvironmentStringsA(path.c_str(), buffer, sizeof buffer);
+    return n > 0 && n <= sizeof buffer ? buffer : path;
+}
+
+std::string Dated(std::string text)
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d %.3s %04d", t.wDay, &"JanFebMarAprMayJunJulAugSepOctNovDec"[3 * (t.wMonth - 1)], t.wYear);
+    if (const std::size_t at = text.find("{date}"); at != std::string::npos) text.replace(at, 6, date);
+    return text;
+}
+
+// A registry value (key under HKCR, HKCU or HKLM) as "sz DATA", "expand DATA" or "none"; and its removal.
+HKEY OpenKey(const std::string& key, REGSAM access)
+{
+    const std::string root = key.substr(0, key.find('\\'));
+    HKEY h = nullptr;
+    RegOpenKeyExA(root == "HKCR" ? HKEY_CLASSES_ROOT : root == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key.substr(root.size() + 1).c_str(), 0, access, &h);
+    return h;
+}
+
+std::string ValueOf(const std::string& key, const std::string& name)
+{
+    HKEY h = OpenKey(key, KEY_QUERY_VALUE);
+    char data[1024] = {};
+    DWORD type = 0, size = sizeof data - 1;
+    const bool found = h && RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
+    if (h) RegCloseKey(h);
+    return !found ? "none" : (type == REG_EXPAND_SZ ? "expand " : type == REG_SZ ? "sz " : "type" + std::to_string(type) + " ") + data;
+}
+
+void DeleteValue(const std::string& key, const std::string& name)
+{
+    if (HKEY h = OpenKey(key, KEY_SET_VALUE)) RegDeleteValueA(h, name.c_str()), RegCloseKey(h);
+}
+
+// A hidden top-level window of the runner, made before the program starts: it refuses the end of the session (so a
+// restart the program asks for ends nothing) and notes the setting change broadcast to it.
+class VetoWindow {
+public:
+    std::atomic<int> queries{0};
+    bool Start()
+    {
+        thread_ = std::thread([this] {
+            WNDCLASSA c{0, Procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "RunnerVeto"};
+            RegisterClassA(&c);
+            HWND w = CreateWindowA("RunnerVeto", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, c.hInstance, this);
+            threadId_ = GetCurrentThreadId(), ready_ = w != nullptr;
+            for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
+            DestroyWindow(w);
+        });
+        return WaitUntil([&] { return ready_.load(); });
+    }
+    std::string Changed() { return std::lock_guard(mutex_), changed_; }
+    ~VetoWindow()
+    {
+        if (thread_.joinable()) PostThreadMessageA(threadId_, WM_QUIT, 0, 0), thread_.join();
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        if (m == WM_NCCREATE) SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+        auto* self = reinterpret_cast<VetoWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (m == WM_QUERYENDSESSION) return ++self->queries, FALSE;
+        if (m == WM_SETTINGCHANGE && lp) std::lock_guard(self->mutex_), self->changed_ = reinterpret_cast<const char*>(lp);
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    std::thread thread_;
+    std::atomic<bool> ready_{false};
+    DWORD threadId_ = 0;
+    std::mutex mutex_;
+    std::string changed_;
+};
+
 class Scenario {
 public:
     Scenario(std::string name, std::string directory, std::string program, std::string probe)
@@ -148,7 +236,9 @@ public:
     ~Scenario()
     {
         process_.Kill();
-        for (const std::string& p : machinePaths_) RemoveTree(p);
+        for (const std::string& p : machinePaths_) RemoveTree(p), SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileA(p.c_str());
+        for (const auto& [key, name] : values_) DeleteValue(key, name);
+        if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
         if (!givenMedium_) RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
@@ -163,7 +253,7 @@ private:
     void Machine(const std::string& path, bool remove = true)
     {
         machinePaths_.push_back(path);
-        if (remove) RemoveTree(path);
+        if (remove) RemoveTree(path), SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileA(path.c_str());  // a folder or a file
     }
 
     std::string name_, directory_, program_, probe_, medium_, failure_, output_;
@@ -176,6 +266,9 @@ private:
     std::size_t logLine_ = 0;
     Duration patience_ = 5s, windowPatience_ = kPatience;
     bool givenMedium_ = false;
+    std::set<std::pair<std::string, std::string>> values_;  // registry values checked: removed before and after
+    bool versionSet_ = false;
+    VetoWindow veto_;
 };
 
 std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped)
@@ -278,7 +371,7 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
         const std::vector<uint8_t> packed = CompressLz(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), name.replacedChar);
         return WriteFile(medium_ + "\\" + name.name, std::string(packed.begin(), packed.end())), true;
     }
-    if (verb == "readonly") return SetFileAttributesA((medium_ + "\\" + rest).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+    if (verb == "readonly") return SetFileAttributesA((rest.find(':') == std::string::npos ? medium_ + "\\" + rest : rest).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
     if (verb == "repeat") {
         int n = 0;
         args >> n >> std::ws;
@@ -308,9 +401,30 @@ bool Scenario::Step(const std::string& verb, const std::string& rest)
     }
     if (verb == "patience") return patience_ = windowPatience_ = std::chrono::seconds(std::stoi(rest)), true;
     if (verb == "needs") return true;
-    if (verb == "mkdir") return Machine(rest), CreateDirectoryA(rest.c_str(), nullptr) != 0;
-    if (verb == "dir" || verb == "nodir") return Machine(rest, false), expect(verb + " " + rest, [&] { return DirectoryExists(rest); }, verb == "dir");
-    if (verb == "nofile") return Machine(rest), expect("nofile " + rest, [&] { return FileExists(rest); }, false);
+    const std::string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
+    if (verb == "mkdir") return Machine(path), CreateDirectoryA(path.c_str(), nullptr) != 0;
+    if (verb == "dir" || verb == "nodir") return Machine(path, false), expect(verb + " " + rest, [&] { return DirectoryExists(path); }, verb == "dir");
+    if (verb == "nofile") return Machine(path), expect("nofile " + rest, [&] { return FileExists(path); }, false);
+    if (verb == "exists") return Machine(path, false), expect("exists " + rest, [&] { return FileExists(path); }, true);
+    std::string want = Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1)));
+    for (std::size_t at = 0; (at = want.find('\r', at)) != std::string::npos; at += 2) want.insert(at + 1, "\n");  // CR LF line ends
+    if (verb == "write") return Machine(path), WriteFile(path, want), true;
+    if (verb == "bytes" || verb == "has") {
+        if (verb == "has") return expect("text in " + path, [&] { return ReadFile(path).find(want) != std::string::npos; }, true);
+        return expect("bytes of " + path, [&] { return ReadFile(path); }, want);
+    }
+    if (verb == "reg" || verb == "noreg") {  // the first mention of a value removes it
+        const std::vector<std::string> f = Split(rest + "|", '|');
+        if (values_.insert({f[0], f[1]}).second) DeleteValue(f[0], f[1]);
+        return expect(verb + " " + rest, [&] { return ValueOf(f[0], f[1]); }, verb == "reg" ? f[2] + " " + f[3] : "none");
+    }
+    if (verb == "version") return SetWineVersionFor("setup.exe", rest), versionSet_ = true;
+    if (verb == "veto") return veto_.Start();
+    if (verb == "endsession") {  // 1: asked for (and refused); 0: not asked for within 1.5 s
+        if (rest == "1") return expect("end-session queries", [&] { return veto_.queries.load() > 0; }, true);
+        return !WaitUntil([&] { return veto_.queries.load() > 0; }, 1500ms) || (Fail("the session was asked to end"), false);
+    }
+    if (verb == "settingchange") return expect("setting change", [&] { return veto_.Changed(); }, rest);
     if (verb == "prefix" || verb == "medium") return true;
     // The program and its windows.
     if (verb == "run") {

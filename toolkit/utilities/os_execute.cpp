@@ -8,6 +8,41 @@
 #include "startup/config.h"
 #include "utilities/os.h"
 #include "utilities/win_handles.h"
+#include "windows/events_internal.h"
+
+namespace {
+
+// Waits for the process while the program's own windows go on being served:
+// a wait that blocked the thread would leave them unpainted and make every
+// program that sends them a message (a broadcast, DDE) wait for us in turn.
+// Messages are dispatched as the event loop does, so their events are kept.
+DWORD WaitServingMessages(HANDLE process, int32_t timeoutSeconds)
+{
+    const bool limited = timeoutSeconds >= 0;
+    const DWORD limit = static_cast<DWORD>(
+        std::min<uint64_t>(static_cast<uint64_t>(limited ? timeoutSeconds : 0) * 1000u, INFINITE - 1));
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD remaining = INFINITE;
+        if (limited) {
+            const DWORD elapsed = GetTickCount() - start;  // right across the counter's wrap
+            remaining = elapsed >= limit ? 0 : limit - elapsed;
+        }
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &process, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke != WAIT_OBJECT_0 + 1) return woke;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // Not ours to end the loop: the event wait sees it again.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return WaitForSingleObject(process, remaining);
+            }
+            DispatchToolkitMessage(message);
+        }
+    }
+}
+
+}  // namespace
 
 void QOsExecute(std::string_view command, int32_t options, int32_t timeoutSeconds)
 {
@@ -40,9 +75,7 @@ void QOsExecute(std::string_view command, int32_t options, int32_t timeoutSecond
     }
     ObjectHandle processHandle(process.hProcess);
     ObjectHandle threadHandle(process.hThread);
-    const uint64_t milliseconds = static_cast<uint64_t>(timeoutSeconds) * 1000u;
-    const DWORD limit = timeoutSeconds < 0 ? INFINITE : static_cast<DWORD>(std::min<uint64_t>(milliseconds, INFINITE - 1));
-    switch (WaitForSingleObject(processHandle.get(), limit)) {
+    switch (WaitServingMessages(processHandle.get(), timeoutSeconds)) {
     case WAIT_OBJECT_0: break;
     case WAIT_TIMEOUT: RaiseError(1034); break;
     default: RaiseOsError(13, GetLastError()); break;

@@ -1,0 +1,94 @@
+// The Program Manager conversation of the Start menu step.
+#include <windows.h>
+#include <ddeml.h>
+
+#include <string>
+#include <vector>
+
+#include "system/dde_callback.h"
+#include "system/system_lines.h"
+#include "system/system_steps.h"
+
+namespace {
+
+// A DDE instance, ended by DdeUninitialize.
+class DdeInstance {
+public:
+    DdeInstance() { ok_ = DdeInitializeA(&id_, DdeClientCallback, APPCMD_CLIENTONLY, 0) == DMLERR_NO_ERROR; }
+    DdeInstance(const DdeInstance&) = delete;
+    DdeInstance& operator=(const DdeInstance&) = delete;
+    ~DdeInstance()
+    {
+        if (ok_) DdeUninitialize(id_);
+    }
+    bool ok() const { return ok_; }
+    DWORD id() const { return id_; }
+
+private:
+    DWORD id_ = 0;
+    bool ok_ = false;
+};
+
+// A DDE string handle, freed with DdeFreeStringHandle.
+class DdeString {
+public:
+    DdeString(DWORD instance, const char* text)
+        : instance_(instance), h_(DdeCreateStringHandleA(instance, text, CP_WINANSI))
+    {
+    }
+    DdeString(const DdeString&) = delete;
+    DdeString& operator=(const DdeString&) = delete;
+    ~DdeString()
+    {
+        if (h_) DdeFreeStringHandle(instance_, h_);
+    }
+    HSZ get() const { return h_; }
+
+private:
+    DWORD instance_;
+    HSZ h_;
+};
+
+// The group names Program Manager reports; an empty table without a reply.
+GroupNameTable RequestGroups(DWORD instance, HCONV conversation)
+{
+    GroupNameTable groups;
+    DdeString item(instance, "Groups");
+    HDDEDATA data =
+        DdeClientTransaction(nullptr, 0, conversation, item.get(), CF_TEXT, XTYP_REQUEST, 1000, nullptr);
+    if (data == nullptr || data == reinterpret_cast<HDDEDATA>(1)) return groups;
+    DWORD size = 0;
+    const BYTE* bytes = DdeAccessData(data, &size);
+    std::vector<char> reply(bytes, bytes + (bytes ? size : 0));
+    reply.push_back('\0');
+    DdeUnaccessData(data);
+    DdeFreeDataHandle(data);
+    groups.Fill(reply.data());
+    return groups;
+}
+
+bool Execute(DWORD instance, HCONV conversation, const std::string& command, DWORD timeout)
+{
+    std::vector<BYTE> text(command.begin(), command.end());
+    text.push_back(0);
+    HDDEDATA data = DdeCreateDataHandle(instance, text.data(), static_cast<DWORD>(text.size()), 0, nullptr, CF_TEXT, 0);
+    return DdeClientTransaction(reinterpret_cast<LPBYTE>(data), static_cast<DWORD>(-1), conversation, nullptr, 0,
+                                XTYP_EXECUTE, timeout, nullptr) != nullptr;
+}
+
+}  // namespace
+
+void AddProgramItem(const char* group, int32_t, const char* command, int32_t, const char* item, int32_t)
+{
+    DdeInstance instance;
+    if (!instance.ok()) return;
+    DdeString progman(instance.id(), "PROGMAN");
+    CONVCONTEXT context{};
+    context.cb = sizeof context;
+    // A failed connection is not told: every transaction then fails and the entry adds nothing.
+    HCONV conversation = DdeConnect(instance.id(), progman.get(), progman.get(), &context);
+    const GroupNameTable groups = RequestGroups(instance.id(), conversation);
+    Execute(instance.id(), conversation, GroupCommand(groups, group), 10000);
+    if (!Execute(instance.id(), conversation, AddItemCommand(command, item), 1000)) DdeGetLastError(instance.id());
+    if (conversation) DdeDisconnect(conversation);
+}

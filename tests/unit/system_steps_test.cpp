@@ -1,0 +1,105 @@
+// The system changes: the lines they write and send, and the environment step on scratch files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "driver/install_state.h"
+#include "system/system_steps_core.h"
+
+namespace {
+
+const std::string R = "HKEY_CLASSES_ROOT\\", kCommand = "\\shell\\open\\command = ", kBlanks(17, ' ');
+std::string S(std::string_view text) { return std::string(text); }
+
+TEST(SystemLines, TemporaryFilesCommandsAndMarkers)
+{
+    TheInstallState() = InstallState{};
+    TheInstallState().installDir.assign("C:\\DEMO\\");
+    struct { const char* arguments; bool win32s; std::array<std::string, 3> lines; } associations[] = {
+        {".dem|Demo Document|<defdir>\\DEMO.EXE|", false, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "\"C:\\DEMO\\DEMO.EXE\" %1"}},
+        {"dem|Demo Document|<defdir>\\DEMO.EXE|", true, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "C:\\DEMO\\DEMO.EXE %1"}},
+        {"  DEM | <defdir> |x|", false, {R + ".DEM = DEMfile", R + "DEMfile = <defdir>", R + "DEMfile" + kCommand + "\"x\" %1"}},
+        {"|||", true, {R + ". = file", R + "file = ", R + "file" + kCommand + " %1"}}};
+    for (const auto& a : associations) EXPECT_EQ(AssociationLines(a.arguments, a.win32s), a.lines) << a.arguments;
+    struct { const char* arguments; bool nt; const char* line; } variables[] = {{"DEMOHOME=<defdir>  ", false, "SET DEMOHOME=C:\\DEMO"},
+        {"DEMOHOME=<DefDir>", true, "DEMOHOME=C:\\DEMO"}, {"PATH=%PATH%;<defdir>\\BIN", false, "SET PATH=%PATH%;C:\\DEMO\\BIN"}};
+    for (const auto& v : variables) EXPECT_EQ(VariableLine(FixedText<1024>(v.arguments), v.nt), v.line);
+    const ShortcutEntry noLastBar = ParseShortcutEntry("Demo|<defdir>\\DEMO.EXE|Demo Application"), e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
+    EXPECT_EQ(AddItemCommand(noLastBar.command, noLastBar.item), "[Additem(\"C:\\DEMO\\DEMO.EXE\",\"\")]");
+    EXPECT_EQ(CreateGroupCommand(e.group) + AddItemCommand(e.command, e.item), "[CreateGroup(<defdir>)][Additem(\"C:\\DEMO\",\"<defdir>\")]");
+    EXPECT_EQ(StartMarker(2026, 12, 6), "rem Start of variables added by R.L.V. Installer on 06 Dec 2026" + kBlanks);
+    EXPECT_EQ(StartMarker(1999, 1, 31).substr(52), "31 Jan 1999" + kBlanks);
+    std::string name, value;
+    EXPECT_TRUE(SplitVariable("A B = c=d  ", name, value) && name + "|" + value == "A B| c=d" && !SplitVariable("NOEQUALS", name, value));
+    EXPECT_TRUE(IsMachineEnvironmentUser("ADMINistrator") && !IsMachineEnvironmentUser("Administrators"));
+}
+
+TEST(SystemLines, GroupTableKeepsWithinItsSlots)
+{
+    std::string reply = "Main\r\nDemo Group\r\n" + std::string(260, 'L') + "\r\n" + std::string(259, 'M') + "\n";
+    for (int i = 0; i < 1000; ++i) reply += "G" + std::to_string(i) + "\r\n";
+    GroupNameTable groups;
+    groups.Fill(reply.data());
+    EXPECT_EQ(groups.size(), 1000u);
+    EXPECT_EQ(GroupCommand(groups, "DEMO group") + GroupCommand(groups, "G997"), "[ShowGroup(DEMO group,1)][CreateGroup(G997)]");
+    EXPECT_TRUE(groups.Contains(std::string(259, 'm')) && groups.Contains("G996") && !groups.Contains(std::string(260, 'L')));
+}
+
+// Files in a scratch directory, AUTOEXEC.BAT of drive X: is X.bat there, C:'s is read-only; the trace notes the rest.
+struct ScratchMachine final : SystemServices {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("system-steps-" + std::to_string(getpid()));
+    std::string trace;
+    std::string Local(std::string_view p) { return p.ends_with("\\autoexec.bat") ? (dir / (S(p.substr(0, 1)) + ".bat")).string() : S(p); }
+    std::string Read(const std::string& name) { return (std::stringstream() << std::ifstream(dir / name, std::ios::binary).rdbuf()).str(); }
+    std::FILE* Open(const std::string& p, const char* mode) override { return std::fopen(Local(p).c_str(), mode); }
+    void Delete(std::string_view p) override { std::filesystem::remove(Local(p)); }
+    bool FileExists(std::string_view p) override { return std::filesystem::exists(Local(p)); }
+    bool ReadOnly(std::string_view p) override { return p[0] == 'C'; }
+    void Tell(int32_t icon, std::string_view text, std::string_view caption) override { trace += std::to_string(icon) + " " + S(caption) + ": " + S(text) + ";"; }
+    void Log(std::string_view text) override { trace += "log " + S(text) + ";"; }
+    void Today(int32_t& y, int32_t& m, int32_t& d) override { y = 2026, m = 3, d = 9; }
+    void AddProgramItem(const ShortcutEntry&) override {}
+    void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + S(n) + "=" + S(v) + ";"; }
+    void AnnounceEnvironment() override { trace += "announce;"; }
+    std::string ShortPath(std::string_view p) override { return S(p); }
+    void RunRegistryEditor(std::string_view) override {}
+};
+
+TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIsBegunWithoutThem)
+{
+    for (const bool nt : {false, true}) {
+        ScratchMachine m;
+        std::filesystem::create_directories(m.dir);
+        InstallState& state = TheInstallState() = InstallState{};
+        state.installDir.assign(m.dir.string() + "/");
+        state.isWindowsNT = nt ? kTrue : kFalse;
+        state.installableDriveCount = 2;
+        state.installableDrives = {FixedText<2>("C:"), FixedText<2>("D:")};
+        std::ofstream(m.dir / "C.bat") << "old\r\n";
+        std::ofstream(m.dir / "D.bat") << "old\r\n";
+        Logical ok = kFalse;
+        ApplyVariables(ok, m);  // nothing collected yet
+        for (const char* line : {"DEMOHOME=<defdir>", "NOVALUE"}) ASSERT_TRUE(CollectVariable(FixedText<1024>(line), m));
+        CloseTemporaryFiles();
+        ApplyVariables(ok, m);
+        EXPECT_TRUE(IsTrue(ok));
+        const std::string home = m.dir.string() + "/", missing = "1 Aborting Installation: Error opening temporary variable file;";
+        if (nt) {
+            EXPECT_EQ(m.Read("variab.$t$"), ":\r\n: Variables to add (temporary file)\r\n:\r\nDEMOHOME=" + home + "\r\nNOVALUE\r\n");
+            EXPECT_EQ(m.trace, missing + "set DEMOHOME=" + home + ";announce;log Modified Registry        - Added Environment Variables;");
+        } else {
+            EXPECT_EQ(m.Read("D.bat"), "old\r\n\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks + "\r\nSET DEMOHOME=" + home +
+                                           "\r\nSET NOVALUE\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
+            EXPECT_EQ(m.trace, missing + "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;");
+        }
+        EXPECT_EQ(m.Read("C.bat"), "old\r\n");
+        RemoveTemporaryFiles(m);
+        EXPECT_FALSE(std::filesystem::exists(m.dir / "variab.$t$"));
+        std::filesystem::remove_all(m.dir);
+    }
+}
+
+}  // namespace
