@@ -21,20 +21,26 @@ fi
 medium=build/demo-medium
 tools/make-demo-medium.sh "$build/setup.exe" "$build/demo.exe" build/host/tools/lzcompress/lzcompress "$medium"
 
-testbed=build/win64/testbed
+# A test bed of its own, so that what it installs stays apart from the tests'.
+testbed="$PWD/build/win64/demo-testbed"
 display=${DISPLAY:-}
+mkdir -p "$testbed"
 tools/wine-testbed.sh up "$testbed"
 trap 'tools/wine-testbed.sh down "$testbed" >/dev/null' EXIT
+run() {
+  (cd "$testbed/prefix/drive_c" && WINEPREFIX="$PWD/.." DISPLAY=$(cat "$testbed/display") WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$@")
+}
 # The medium is the folder demo of the CD-ROM drive G:.
 ln -sfn "$PWD/$medium" "$testbed/drives/cdrom/demo"
 target="$testbed/prefix/drive_c/DEMO"
 rm -rf "$target"
 if [ -n "$display" ]; then
   echo "installing from G:\\demo: click through the pages"
-  (cd "$testbed/prefix/drive_c" && "$testbed/wine-run" 'G:\demo\SETUP.EXE')
+  run 'G:\demo\SETUP.EXE'
 else
   echo "installing from G:\\demo: the robot clicks through the pages"
-  "$testbed/wine-run" build/win64/tests/e2e/e2e_runner.exe "$PWD/examples/demo-robot" "$PWD/$build/setup.exe"
+  run "$PWD/build/win64/tests/e2e/e2e_runner.exe" "$PWD/examples/demo-robot" "$PWD/$build/setup.exe"
 fi
 
 echo
