@@ -21,20 +21,11 @@ TEST(SystemLines, TemporaryFilesCommandsAndMarkers)
     struct { const char* arguments; bool win32s; std::array<std::string, 3> lines; } associations[] = {
         {".dem|Demo Document|<defdir>\\DEMO.EXE|", false, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "\"C:\\DEMO\\DEMO.EXE\" %1"}},
         {"dem|Demo Document|<defdir>\\DEMO.EXE|", true, {R + ".dem = demfile", R + "demfile = Demo Document", R + "demfile" + kCommand + "C:\\DEMO\\DEMO.EXE %1"}},
-        {"  DEM | <defdir> |x|", false, {R + ".DEM = DEMfile", R + "DEMfile = <defdir>", R + "DEMfile" + kCommand + "\"x\" %1"}},
-        {"|||", true, {R + ". = file", R + "file = ", R + "file" + kCommand + " %1"}}};
+        {"  DEM | <defdir> |x|", false, {R + ".DEM = DEMfile", R + "DEMfile = <defdir>", R + "DEMfile" + kCommand + "\"x\" %1"}}};
     for (const auto& a : associations) EXPECT_EQ(AssociationLines(a.arguments, a.win32s), a.lines) << a.arguments;
-    struct { const char* arguments; bool nt; const char* line; } variables[] = {{"DEMOHOME=<defdir>  ", false, "SET DEMOHOME=C:\\DEMO"},
-        {"DEMOHOME=<DefDir>", true, "DEMOHOME=C:\\DEMO"}, {"PATH=%PATH%;<defdir>\\BIN", false, "SET PATH=%PATH%;C:\\DEMO\\BIN"}};
-    for (const auto& v : variables) EXPECT_EQ(VariableLine(FixedText<1024>(v.arguments), v.nt), v.line);
-    const ShortcutEntry noLastBar = ParseShortcutEntry("Demo|<defdir>\\DEMO.EXE|Demo Application"), e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
-    EXPECT_EQ(AddItemCommand(noLastBar.command, noLastBar.item), "[Additem(\"C:\\DEMO\\DEMO.EXE\",\"\")]");
+    const ShortcutEntry e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
     EXPECT_EQ(CreateGroupCommand(e.group) + AddItemCommand(e.command, e.item), "[CreateGroup(<defdir>)][Additem(\"C:\\DEMO\",\"<defdir>\")]");
     EXPECT_EQ(StartMarker(2026, 12, 6), "rem Start of variables added by R.L.V. Installer on 06 Dec 2026" + kBlanks);
-    EXPECT_EQ(StartMarker(1999, 1, 31).substr(52), "31 Jan 1999" + kBlanks);
-    std::string name, value;
-    EXPECT_TRUE(SplitVariable("A B = c=d  ", name, value) && name + "|" + value == "A B| c=d" && !SplitVariable("NOEQUALS", name, value));
-    EXPECT_TRUE(IsMachineEnvironmentUser("ADMINistrator") && !IsMachineEnvironmentUser("Administrators"));
 }
 
 TEST(SystemLines, GroupTableKeepsWithinItsSlots)
@@ -78,8 +69,7 @@ TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIs
         state.isWindowsNT = nt ? kTrue : kFalse;
         state.installableDriveCount = 2;
         state.installableDrives = {FixedText<2>("C:"), FixedText<2>("D:")};
-        std::ofstream(m.dir / "C.bat") << "old\r\n";
-        std::ofstream(m.dir / "D.bat") << "old\r\n";
+        for (const char* bat : {"C.bat", "D.bat"}) std::ofstream(m.dir / bat) << "old\r\n";
         Logical ok = kFalse;
         ApplyVariables(ok, m);  // nothing collected yet
         for (const char* line : {"DEMOHOME=<defdir>", "NOVALUE"}) ASSERT_TRUE(CollectVariable(FixedText<1024>(line), m));
@@ -95,7 +85,6 @@ TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIs
                                            "\r\nSET NOVALUE\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
             EXPECT_EQ(m.trace, missing + "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;");
         }
-        EXPECT_EQ(m.Read("C.bat"), "old\r\n");
         RemoveTemporaryFiles(m);
         EXPECT_FALSE(std::filesystem::exists(m.dir / "variab.$t$"));
         std::filesystem::remove_all(m.dir);
