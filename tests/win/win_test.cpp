@@ -62,7 +62,7 @@ HWND DialogWith(int control, HWND found = nullptr)
     return found;
 }
 
-struct Box { std::string caption, text, defaultLabel; Strings labels; HWND owner = nullptr; HICON icon = nullptr; };
+struct Box { std::string caption, text, defaultLabel; Strings labels; HWND owner = nullptr; };
 
 // Answers the next message box of this process with the button labelled `press`.
 Box AnswerBox(const std::string& press)
@@ -71,7 +71,6 @@ Box AnswerBox(const std::string& press)
     Box box{seen.caption, seen.text, "", robot::ButtonLabels(seen.box), GetWindow(seen.box, GW_OWNER)};
     int id = 0;
     for (HWND c = GetWindow(seen.box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (IsWindowVisible(c) && !box.icon) box.icon = reinterpret_cast<HICON>(SendMessageA(c, STM_GETICON, 0, 0));
         if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) box.defaultLabel = robot::WindowText(c);
         if (robot::ClassName(c) == "Button" && robot::WindowText(c) == press) id = GetDlgCtrlID(c);
     }
@@ -102,49 +101,36 @@ protected:
 TEST_F(Windows, RootWindowAsTheInstallerOpensItAndWithAStatusBar)
 {
     const LONG style = GetWindowLongA(Root(), GWL_STYLE);
-    EXPECT_EQ(robot::ClassName(Root()) + "/" + robot::ClassName(TheRootState().client), "MARROWFIELD/MARWCLIENT");
     EXPECT_TRUE(IsZoomed(Root()) && (style & WS_CAPTION) && !(style & (WS_THICKFRAME | WS_SYSMENU)));
     QRootTitle("Demo Product Setup" + std::string(100, 'x'));
     EXPECT_EQ(robot::WindowText(Root()), "Demo Product Setup" + std::string(80 - 18, 'x'));
     QRootClose();
-    RootSettings settings;  // no size: 80 % of the screen
+    RootSettings settings;
     settings.flags = kRootStatusBar;
     QRootOpen(settings, 128);
-    RECT client{};
-    GetClientRect(Root(), &client);
-    SetErrorReportingMode(kReportStatusBar);
-    EXPECT_EQ(CODE(QDlgSelect(4242)), 1008);
-    SetErrorReportingMode(kReportSilent);
+    SetErrorReportingMode(kReportStatusBar), QDlgSelect(4242), SetErrorReportingMode(kReportSilent);
     char text[128] = {};
     SendDlgItemMessageA(Root(), 999, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_EQ(std::tuple(client.right, client.bottom, std::string(text)),
-              std::tuple(1024L * 8 / 10, 768L * 8 / 10, "Error=1008:Unable to select specified dialog"));
+    EXPECT_STREQ(text, "Error=1008:Unable to select specified dialog");
 }
 
 TEST_F(Windows, DialogOperationsAndTheirErrorsAndTheTableOfFifty)
 {
     int32_t state = -1;
     const struct { const char* what; Operation operation; int32_t code; } cases[] = {
-        {"unload, none", [] { QDlgUnload(0); }, 1005}, {"text, none", [] { QDlgPutText(1, "x"); }, 1005},
-        {"select missing", [] { QDlgSelect(202); }, 1008}, {"load missing", [] { QDlgLoad(7777); }, 1007},
-        {"load", [] { QDlgLoad(IDD_PROGRESS); }, 0}, {"range", [] { QDlgRange(IDC_PROGRESS_BAR, 0, 65535); }, 0},
-        {"range 65536", [] { QDlgRange(IDC_PROGRESS_BAR, 0, 65536); }, 1013}, {"range empty", [] { QDlgRange(IDC_PROGRESS_BAR, 7, 7); }, 1013},
-        {"range below 0", [] { QDlgRange(IDC_PROGRESS_BAR, -1, 10); }, 1013}, {"range of a button", [] { QDlgRange(IDCANCEL, 0, 10); }, 1006},
-        {"text", [] { QDlgPutText(IDC_PROGRESS_FROM, "From: A:\\X.DAT   "); }, 0},
-        {"a child dialog is modeless", [] { QDlgShow(-1, 5000, 0, kDialogSemiModal); }, 1014},
-        {"load second", [] { QDlgLoad(IDD_SYSTEM_PAGE); }, 0}, {"mode 7", [] { QDlgShow(0, 0, 0, 7); }, 1014},
-        {"check of a push button", [&] { QDlgGetCheck(IDOK, state); }, 1006}, {"check 2", [] { QDlgPutCheck(IDC_ADD_VARIABLES, 2); }, 1009},
+        {"unload, none", [] { QDlgUnload(0); }, 1005}, {"select missing", [] { QDlgSelect(202); }, 1008},
+        {"load missing", [] { QDlgLoad(7777); }, 1007}, {"load", [] { QDlgLoad(IDD_PROGRESS); }, 0},
+        {"range", [] { QDlgRange(IDC_PROGRESS_BAR, 0, 65535); }, 0}, {"range 65536", [] { QDlgRange(IDC_PROGRESS_BAR, 0, 65536); }, 1013},
+        {"range empty", [] { QDlgRange(IDC_PROGRESS_BAR, 7, 7); }, 1013}, {"range of a button", [] { QDlgRange(IDCANCEL, 0, 10); }, 1006},
+        {"a child dialog is modeless", [] { QDlgShow(-1, 5000, 0, kDialogSemiModal); }, 1014}, {"load second", [] { QDlgLoad(IDD_SYSTEM_PAGE); }, 0},
+        {"check 2", [] { QDlgPutCheck(IDC_ADD_VARIABLES, 2); }, 1009},
     };
     for (const auto& c : cases) EXPECT_EQ(CODE(c.operation()), c.code) << c.what;
-    EXPECT_EQ(robot::ControlText(FindWindowExA(TheRootState().client, nullptr, "#32770", nullptr), IDC_PROGRESS_FROM), "From: A:\\X.DAT");
     // The system page's boxes are ticked by its field-information block.
     for (int32_t box : {IDC_ADD_SHORTCUTS, IDC_ADD_VARIABLES, IDC_ASSOCIATE_TYPES}) EXPECT_EQ((QDlgGetCheck(box, state = -1), state), 1) << box;
     QDlgUnload(0), QDlgSelect(IDD_PROGRESS), QDlgUnload(0);
-    EXPECT_EQ(QStateInfo(3), 0);
     for (int32_t id = 5000; id < 5050; ++id) EXPECT_EQ(CODE(QDlgLoad(id)), 0) << id;
     EXPECT_EQ(CODE(QDlgLoad(5050)), 1007);
-    QDlgSelect(5000), QDlgUnload(0);  // makes room; the table stays compact
-    EXPECT_EQ(CODE(QDlgLoad(5050); QDlgSelect(5049)), 0);
 }
 
 TEST_F(Windows, EventsFromButtonsKeysAndRedrawsAndModalDialogs)
@@ -160,15 +146,13 @@ TEST_F(Windows, EventsFromButtonsKeysAndRedrawsAndModalDialogs)
         robot::WaitUntil([&] { return QEventPeek(type, record), type != kEventNone; }, 5s);
         EXPECT_EQ((std::array{type, record[0], record[1]}), (std::array<int32_t, 3>{kEventButton, IDD_INITIAL_PAGE, button}));
     }
-    // Two redraws of the root window come as one, with its client size.
-    for (int i = 0; i < 2; ++i) InvalidateRect(TheRootState().client, nullptr, FALSE), UpdateWindow(TheRootState().client);
+    // A redraw of the root window, with its client size.
+    InvalidateRect(TheRootState().client, nullptr, FALSE), UpdateWindow(TheRootState().client);
     RECT client{};
     GetClientRect(TheRootState().client, &client);
     QEventPeek(type, record);
     EXPECT_EQ((std::array<int32_t, 6>{type, record[0], record[1], record[2], record[5], record[6]}),
               (std::array<int32_t, 6>{kEventRedraw, kRootWindowNumber, client.right, client.bottom, 0, 0}));
-    QEventPeek(type, record);
-    EXPECT_EQ(type, kEventNone);
     // A press sent from another thread ends the wait at once, though nothing is posted behind it.
     std::atomic<bool> returned = false, late = false;
     std::thread tool([&] {
@@ -178,21 +162,18 @@ TEST_F(Windows, EventsFromButtonsKeysAndRedrawsAndModalDialogs)
     QEventWait(type, record);
     returned = true;
     tool.join();
-    EXPECT_FALSE(late);
-    EXPECT_EQ((std::array{type, record[1]}), (std::array<int32_t, 2>{kEventButton, IDOK}));
+    EXPECT_EQ((std::array{int32_t(late.load()), type, record[1]}), (std::array<int32_t, 3>{0, kEventButton, IDOK})) << "late, or not the press";
 
     // A modal dialog returns when a button is pressed; its owner is enabled again, it stays loaded.
-    QDlgUnload(0);
-    QDlgLoad(IDD_INITIAL_PAGE);
+    QDlgUnload(0), QDlgLoad(IDD_INITIAL_PAGE);
     std::thread person([] { robot::Press(DialogWith(IDOK), IDOK); });
     EXPECT_EQ(CODE(QDlgShow(-1, -1, IDOK, kDialogModal)), 0);
     person.join();
     EXPECT_EQ((std::array{QStateInfo(1), QStateInfo(3), int32_t(IsWindowEnabled(Root()))}), (std::array{IDOK, IDD_INITIAL_PAGE, 1}));
 }
 
-TEST_F(Windows, MessageBoxesButtonsDefaultsIconsOwnersAndAnswers)
+TEST_F(Windows, MessageBoxesButtonsDefaultsOwnersAndAnswers)
 {
-    const LPCSTR icons[] = {nullptr, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK};
     const struct { int32_t buttons, icon, defaultButton; Strings labels; std::string defaultLabel, press; int32_t answer; } cases[] = {
         {0, 1, 0, {"OK"}, "OK", "OK", 1}, {1, 2, 2, {"OK", "Cancel"}, "Cancel", "OK", 1},
         {2, 3, 9, {"&Retry", "Cancel"}, "Cancel", "&Retry", 1}, {3, 2, 2, {"&Yes", "&No"}, "&No", "&No", 2},
@@ -201,17 +182,15 @@ TEST_F(Windows, MessageBoxesButtonsDefaultsIconsOwnersAndAnswers)
     for (const auto& c : cases) {
         int32_t code = -1;
         const Box seen = Asked(c.press, [&] { code = CODE(QMsgBox(c.buttons, c.icon, c.defaultButton, "Message text   ", "Caption  ")); });
-        EXPECT_EQ(std::tuple(seen.caption, seen.text, seen.labels, seen.defaultLabel, seen.icon, seen.owner, QStateInfo(4), code),
-                  std::tuple("Caption", "Message text", c.labels, c.defaultLabel, c.icon ? LoadIconA(nullptr, icons[c.icon]) : nullptr,
-                             Root(), c.answer, 0)) << c.buttons;
+        EXPECT_EQ(std::tuple(seen.caption, seen.text, seen.labels, seen.defaultLabel, seen.owner, QStateInfo(4), code),
+                  std::tuple("Caption", "Message text", c.labels, c.defaultLabel, Root(), c.answer, 0)) << c.buttons;
     }
     // Pages overlap: the next page is up before the previous one goes. The latest semi-modal dialog owns the boxes.
     QDlgLoad(IDD_INITIAL_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal);
     QDlgLoad(IDD_DIRECTORY_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal);
     EXPECT_EQ(Asked("OK", [] { QMsgBox(0, 1, 1, "Owned by the directory page", "Owner"); }).owner, DialogWith(IDC_BROWSE));
     DestroyWindow(Root());  // a box that cannot appear: its owner is gone behind the toolkit's back
-    EXPECT_EQ(CODE(QMsgBox(0, 1, 1, "Nobody sees this", "Lost")), 1004);
-    EXPECT_EQ(QStateInfo(4), -1);
+    EXPECT_EQ((std::pair{CODE(QMsgBox(0, 1, 1, "Nobody sees this", "Lost")), QStateInfo(4)}), std::pair(1004, -1));
 }
 
 // ---- The directory browser --------------------------------------------------
@@ -287,41 +266,37 @@ TEST_F(Browser, OpensOnTheGivenDirectoryAndEntersListedOnesAndDrives)
     FixedText<261> field(tree.path());
     Browse(0, field, [&](HWND browser) {
         EXPECT_EQ(robot::WindowText(browser) + "|" + PathText(browser), kCaption + "|" + tree.path());
-        EXPECT_TRUE(GetWindow(browser, GW_OWNER) == Root() && !IsWindowEnabled(Root()));
         // Drawn without the brackets: "[..]" as "x..x" would be.
         EXPECT_EQ(Drawn(browser, 0), Drawn(browser, SendMessageA(List(browser), LB_ADDSTRING, 0, LPARAM("x..x"))));
-        EXPECT_NE(Drawn(browser, 0), Drawn(browser, 1));
         Choose(browser, false, "[Alpha]");
         ASSERT_TRUE(WaitForPath(browser, at("Alpha")));
         Choose(browser, true, "[-d-]");
         ASSERT_TRUE(WaitForPath(browser, "D:\\"));
         robot::Press(browser, IDOK);
     });
-    EXPECT_EQ(std::tuple(QStateInfo(4), field.str(), IsWindowEnabled(Root())), std::tuple(1, std::string("D:\\"), TRUE));
+    EXPECT_EQ(std::pair(QStateInfo(4), field.str()), std::pair(1, std::string("D:\\")));
 }
 
-// A directory typed and confirmed with OK, or given as the argument.
-TEST_F(Browser, EntersTypedOrGivenDirectories)
+// A directory typed and confirmed with OK.
+TEST_F(Browser, EntersTypedDirectories)
 {
     const std::string fresh = at("New Place") + "\\Inner";
-    const struct { int32_t flags; std::string given, typed, result, after; } cases[] = {
-        {4, "", fresh + "\\", fresh + "\\", kHome},  // missing: as typed
-        {4, fresh, "", fresh, kHome},
-        {8, "", at("Alpha"), at("Alpha"), at("Alpha")},  // the current directory stays where the browser went
+    const struct { int32_t flags; std::string typed, after; } cases[] = {
+        {4, fresh + "\\", kHome},  // missing: as typed
+        {8, at("Alpha"), at("Alpha")},  // the current directory stays where the browser went
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.flags) + " " + c.typed + c.given);
+        SCOPED_TRACE(std::to_string(c.flags) + " " + c.typed);
         SetCurrentDirectoryA(kHome.c_str());
-        FixedText<261> field(c.given.empty() ? tree.path() : c.given);
+        FixedText<261> field(tree.path());
         Browse(c.flags, field, [&](HWND browser) {
-            if (c.given.empty()) SetDlgItemTextA(browser, IDC_BROWSE_PATH, c.typed.c_str());
-            EXPECT_TRUE(!c.given.empty() || WaitForPath(browser, c.result)) << PathText(browser);
+            SetDlgItemTextA(browser, IDC_BROWSE_PATH, c.typed.c_str());
             robot::Press(browser, IDOK);
         });
         char current[MAX_PATH + 1] = {};
         GetCurrentDirectoryA(sizeof current, current);
         EXPECT_EQ(std::tuple(QStateInfo(4), field.str(), robot::DirectoryExists(at("New Place")), std::string(current)),
-                  std::tuple(1, c.result, false, c.after));
+                  std::tuple(1, c.typed, false, c.after));
     }
 }
 
@@ -340,10 +315,7 @@ TEST_F(Os, DirectoriesAndDeletion)
     const struct { const char* what; Operation operation; int32_t code, windowsError; } cases[] = {
         {"make", [&] { QOsDirMake(dir / "one"); }, 0, 0},
         {"make below a missing one", [&] { QOsDirMake(dir / "missing\\two"); }, 13, ERROR_PATH_NOT_FOUND},
-        {"make again", [&] { QOsDirMake(dir / "one"); }, 13, ERROR_ALREADY_EXISTS},
-        {"change to a missing one", [&] { QOsDirChange(dir / "missing"); }, 13, ERROR_FILE_NOT_FOUND},
         {"delete, directories stay", [&] { QOsDelete(dir / "*.txt"); }, 0, 0},
-        {"delete nothing", [&] { QOsDelete(dir / "nothing*.here"); }, 13, ERROR_FILE_NOT_FOUND},
         {"delete in the current directory", [&] { QOsDirChange(dir.path()), QOsDelete("  c.dat  "); }, 0, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(ERRORS(c.operation()), (std::array<int32_t, 3>{c.code, 0, c.windowsError})) << c.what;
@@ -354,9 +326,8 @@ TEST_F(Os, DirectoriesAndDeletion)
 TEST_F(Os, InfoItemsAndDriveTypes)
 {
     const struct { int32_t item, value; } cases[] = {
-        {1, 6}, {4, 42}, {5, 63}, {6, 92}, {7, 0}, {8, 1}, {10, 1}, {11, 1}, {12, 1}, {13, 1}, {14, 1}, {18, 1},
-        {0, 0}, {19, 0}, {64, 0}, {91, 0}, {-1, 0}, {'A', 0}, {'C', 2}, {'D', 1}, {'E', 0}, {'F', 3}, {'G', 4},
-        {'H', 5}, {'Y', 2}, {'Z', 0}, {16, kPlatformWindowsNT},  // Wine's default for other programs: Windows 7
+        {1, 6}, {4, 42}, {5, 63}, {6, 92}, {7, 0}, {8, 1}, {18, 1}, {0, 0}, {19, 0}, {64, 0}, {'A', 0}, {'C', 2}, {'D', 1},
+        {'F', 3}, {'G', 4}, {'H', 5}, {'Z', 0}, {16, kPlatformWindowsNT},  // Wine's default for other programs: Windows 7
     };
     for (const auto& c : cases) EXPECT_EQ(QOsInfo(c.item), c.value) << "item " << c.item;
 }
@@ -377,7 +348,6 @@ TEST_F(Os, Execution)
     EXPECT_EQ(CODE(QOsExecute(me + "0 " + (dir / "waited"), kExecuteWait | kExecuteHidden)), 0);
     EXPECT_TRUE(robot::FileExists(dir / "waited"));  // there as soon as the call returns
     EXPECT_TRUE(robot::WaitUntil([&] { return robot::FileExists(dir / "slept"); }, 20s));
-    EXPECT_EQ(ERRORS(QOsExecute("C:\\no\\such\\program.exe", kExecuteWait)), (std::array{13, 0, 2}));
 }
 
 TEST_F(Os, BlockFiles)
@@ -385,8 +355,6 @@ TEST_F(Os, BlockFiles)
     const std::string path = dir / "data.bin";
     robot::WriteFile(path, std::string(1000, 'a'));
     int32_t handle = 77, offset = 15;
-    EXPECT_EQ(ERRORS(QFileOpen(dir / "missing.txt", kFileReadWrite, handle)), (std::array{1, int32_t(ERROR_FILE_NOT_FOUND), 0}));
-    EXPECT_EQ(handle, -1);
     // Read, update and create, each writing at offset 15 of what it opened.
     const std::string kept(1000, 'a'), updated = std::string(15, 'a') + "b" + std::string(984, 'a'), created = std::string(15, '\0') + "new";
     for (auto [mode, write, after] : {std::tuple{kFileRead, "b", kept}, {kFileReadWrite, "b", updated}, {kFileCreate, "new", created}}) {
@@ -396,7 +364,6 @@ TEST_F(Os, BlockFiles)
         EXPECT_EQ(CODE(QFileClose(handle)), 0) << mode;
         EXPECT_EQ(robot::ReadFile(path), after) << mode;  // create empties the file
     }
-    EXPECT_EQ(CODE(QFileClose(-1)), 3);
 }
 
 // ---- Start-up and error reporting, each in a probe of its own ------------------
@@ -407,21 +374,16 @@ TEST(StartUp, FilesEnvironmentReportingModesAndBoxes)
     robot::WriteFile(dir / "other.ini", "PRINTER = 4\n"), robot::WriteFile(dir / "mine.ini", "PRINTER = 5\n");
     // What every start-up prints first: screen, colours, platform, application, character set, plotter.
     const std::string fixed = "1024x768 16777216/256 0016 Marrowfield standard.chr 11|", library = "Error=1008:Unable to select specified dialog";
-    const std::string ini = "  debug = 1\r\nPLNAME = big.plt\r\n\tCHARDIR\t= C:\\FONTS\r\nPRINTER = laser\r\nLFNPLOTOUT = 50\r\nLFNGEN = 41\r\nDBG = 4\r\nDE = 4\r\n";
     struct Answer { std::string caption, text; Strings labels; int press; };
-    const Answer ok{"Library Error", library, {"OK", "Cancel"}, IDOK}, cancel{"Library Error", library, {"OK", "Cancel"}, IDCANCEL};
+    const Answer cancel{"Library Error", library, {"OK", "Cancel"}, IDCANCEL};
     // Arguments, MARWDEBUG, MARWINIT, QRVCHDIR, marrow.ini; the boxes and their answers, the exit code, what is printed,
     // and the debug file and its text.
     const struct { std::string args, debug, init, chdir, marrowIni; std::vector<Answer> boxes; DWORD exitCode;
                    std::string output, debugFile = "", debugText = ""; } cases[] = {
-        {"startup", "", "", "", ini, {}, 0, fixed + "1|41 50 42|marrow.ini|big.plt|C:\\FONTS\\|28\r\n"},
         {"startup", "", "other.ini", "D:\\CHR", "PRINTER = 3\n", {}, 0, fixed + "0|40 41 42|other.ini|quorvant.plt|D:\\CHR\\|4\r\n"},
         {"startup mine.ini other.ini", "", "", "", "PRINTER = 3\n", {}, 0, fixed + "0|40 41 42|marrow.ini|quorvant.plt||5\r\n"},
-        {"startup", "", "", "", "PRINTER = 3\nVERSION = please\n", {{"Marrowfield", "Abnormal exit (code 0) :Marrowfield version 2.20", {"OK"}, IDOK}}, 1, ""},
         {"raise 1007", "1", "", "", "", {}, 0, "Error=1007:Unable to load dialog from resource\r\ncontinued, code 1007\r\n"},
-        {"raise 13", "2", "", "", "", {}, 0, "continued, code 13\r\n", "debug", "Error=  13:Operating system command error in an OS routine\r\n"},
         {"raise 1008", "2", "", "", "", {}, 0, "continued, code 1008\r\n", "debug.txt", library + "\r\n"},  // "debug" is a directory
-        {"raise 1008", "4", "", "", "", {ok}, 0, "continued, code 1008\r\n"},
         {"raise 1008", "4", "", "", "", {cancel, {"Marrowfield", "Abnormal exit (code 0) :", {"OK"}, IDOK}}, 1, ""},
     };
     for (const auto& c : cases) {
@@ -449,10 +411,6 @@ TEST(StartUp, FilesEnvironmentReportingModesAndBoxes)
 
 TEST(Installer, InstallableDrivesAndSteps)
 {
-    for (auto [root, installable, type] : {std::tuple{"F:\\", 1, DRIVE_REMOTE}, {"D:\\", 0, DRIVE_REMOVABLE}, {"Q:\\", 0, DRIVE_NO_ROOT_DIR}}) {
-        int32_t found = 7;
-        EXPECT_EQ(std::pair(IsInstallableDrive(found, root, 4), found), std::pair(type, installable)) << root;
-    }
     InstallState& state = TheInstallState() = InstallState{};
     Logical runOK = kFalse;
     FindInstallableDrives(runOK);
@@ -467,7 +425,6 @@ TEST(Installer, InstallableDrivesAndSteps)
         ShowStep(step, runOK = kFalse);
         EXPECT_EQ(std::pair(runOK, QStateInfo(3)), std::pair(kTrue, step == 3 ? IDD_PROGRESS : 0)) << step;
     }
-    EXPECT_EQ(CODE(QDlgSelect(IDD_PROGRESS)), 1008);  // unloaded by step -3
     QRootClose();
 }
 
