@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <random>
 
 #include "lz_compress.h"
@@ -37,6 +39,12 @@ TEST(LzCompress, RoundTripsAndPinsTheParse)
         const Bytes file = CompressLz(s.data, 'E');
         const ExpandedLz back = ExpandLz(file);
         EXPECT_EQ(std::tuple(back.error, back.data == s.data, back.replacedChar, file.size()), std::tuple(std::string(), true, 'E', s.size)) << s.name;
+        // And through Debian's msexpand, where it is installed.
+        if (std::system("command -v msexpand >/dev/null") != 0) continue;
+        std::ofstream("lz_sample.da_", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        ASSERT_EQ(std::system("msexpand < lz_sample.da_ > lz_sample.dat 2>/dev/null"), 0) << s.name;
+        std::ifstream in("lz_sample.dat", std::ios::binary);
+        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), s.data) << s.name;
     }
     // The second "hello" reaches back into the ring's blanks for its space.
     EXPECT_EQ(CompressLz(Text("hello hello hello world\n"), 0),
