@@ -4,22 +4,18 @@
 #include "driver/install_log.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "utilities/fixed_text.h"
 #include "utilities/os.h"
+#include "utilities/owned_file.h"
 #include "windows/message_box.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-std::unique_ptr<std::FILE, FileCloser>& TheLogFile()
+OwnedFile& TheLogFile()
 {
-    static std::unique_ptr<std::FILE, FileCloser> file;
+    static OwnedFile file;
     return file;
 }
 

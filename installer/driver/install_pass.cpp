@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "driver/install_log.h"
@@ -17,6 +16,7 @@
 #include "system/system_steps.h"
 #include "ui/background.h"
 #include "utilities/os.h"
+#include "utilities/owned_file.h"
 #include "windows/dialogs.h"
 #include "windows/events.h"
 #include "windows/message_box.h"
@@ -160,10 +160,6 @@ struct ToolkitPassServices final : PassServices {
     void Log(int32_t code, std::string_view text) override { InstallLogWrite(code, text); }
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 void InstallPass(Logical& runOK)
@@ -184,7 +180,7 @@ void InstallPass(Logical& runOK)
         services.Ask(kButtonsOk, kIconStop, 1, "INSTALL.LST not found", "Aborting Installation");
         return;
     }
-    std::unique_ptr<std::FILE, FileCloser> script(std::fopen(path.c_str(), "rb"));
+    OwnedFile script(std::fopen(path.c_str(), "rb"));
     if (!script) {
         services.Ask(kButtonsOk, kIconStop, 1, "Error when reading from INSTALL.LST", "Aborting Installation");
         return;

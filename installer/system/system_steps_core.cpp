@@ -1,10 +1,10 @@
 // The system changes, apart from Windows.
 #include "system/system_steps_core.h"
 
-#include <memory>
 
 #include "driver/install_state.h"
 #include "script/script_reader.h"
+#include "utilities/owned_file.h"
 #include "windows/message_box.h"
 
 namespace {
@@ -12,10 +12,7 @@ namespace {
 constexpr std::string_view kAborting = "Aborting Installation";
 constexpr std::string_view kInstallationError = "Installation Error";
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = OwnedFile;
 
 // The temporary files, open for writing from their first entry until the
 // run sequence closes them after the pass.

@@ -1,10 +1,10 @@
 // The error state, its reporting modes and the debug file.
 #include <cstdio>
-#include <memory>
 
 #include "errors/errors.h"
 #include "errors/report_sink.h"
 #include "utilities/fixed_text.h"
+#include "utilities/owned_file.h"
 
 namespace {
 
@@ -21,12 +21,8 @@ ErrorState& State()
     return state;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 struct DebugFile {
-    std::unique_ptr<std::FILE, FileCloser> file;
+    OwnedFile file;
     bool tried = false;
 };
 

@@ -2,9 +2,9 @@
 #include "startup/config.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
+#include "utilities/owned_file.h"
 #include "utilities/text.h"
 
 ToolkitConfig& TheConfig()
@@ -120,21 +120,15 @@ void ApplyIniLine(ToolkitConfig& config, std::string_view rawLine)
     }
 }
 
-namespace {
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-}  // namespace
 
 bool IniFileExists(const char* path)
 {
-    return FilePtr(std::fopen(path, "rb")) != nullptr;
+    return OwnedFile(std::fopen(path, "rb")) != nullptr;
 }
 
 bool ReadIniFile(ToolkitConfig& config, const char* path)
 {
-    FilePtr file(std::fopen(path, "rb"));
+    OwnedFile file(std::fopen(path, "rb"));
     if (!file) return false;
     std::string line;
     int c;
