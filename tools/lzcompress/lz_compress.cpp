@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -16,14 +17,21 @@ constexpr std::size_t kMaxMatch = 18;
 constexpr uint32_t kLiteralBits = 9;
 constexpr uint32_t kMatchBits = 17;
 
-constexpr int kHashBits = 13;
+constexpr int kHashBits = 15;
 constexpr std::size_t kSlots = 2 * kWindow;  // tree links by position; more than the window
 constexpr int32_t kNone = -1;
 
 uint32_t HashOf(const uint8_t* p)
 {
-    uint32_t v = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+    uint32_t v;
+    std::memcpy(&v, p, 4);
     return (v * 2654435761u) >> (32 - kHashBits);
+}
+constexpr int kHash3Bits = 16;
+uint32_t Hash3Of(const uint8_t* p)
+{
+    uint32_t v = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+    return (v * 2654435761u) >> (32 - kHash3Bits);
 }
 
 // The length of the common prefix of a and b, at least from and at most
@@ -43,7 +51,8 @@ std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
 // that starts with the ring's 4096 blanks, so a match may begin there.
 //
 // Every earlier start within the window sits in a binary search tree keyed by
-// its next 18 bytes, one tree per hash of the first three. The longest match
+// its next 18 bytes, one tree per hash of the first four; a chain per hash of
+// the first three finds the matches of just three bytes. The longest match
 // of a new key is with its neighbour in key order, and both neighbours lie on
 // the path that inserting the key walks, so walking it finds the true longest
 // match (the parse after this needs it). Each key is inserted as the new root,
@@ -51,8 +60,8 @@ std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
 // everything below it, so the first node found outside the window cuts off
 // its whole subtree. A node with an equal key is replaced by the new one.
 struct Matches {
-    std::vector<uint8_t> length;    // 0 when shorter than kMinMatch
-    std::vector<uint16_t> source;   // ring position the match copies from
+    std::unique_ptr<uint8_t[]> length;    // 0 when shorter than kMinMatch
+    std::unique_ptr<uint16_t[]> source;   // ring position the match copies from
 };
 
 Matches FindLongestMatches(std::span<const uint8_t> data)
@@ -64,12 +73,15 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
     const std::size_t end = kWindow + n;
 
     std::vector<int32_t> root(std::size_t{1} << kHashBits, kNone);
+    std::vector<int32_t> last3(std::size_t{1} << kHash3Bits, kNone);
+    std::vector<int32_t> previous3(kSlots, kNone);
     // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the larger.
     std::vector<int32_t> children(2 * kSlots, kNone);
-    Matches m{std::vector<uint8_t>(n, 0), std::vector<uint16_t>(n)};
+    // Every position is recorded once: no need to clear these first.
+    Matches m{std::make_unique_for_overwrite<uint8_t[]>(n), std::make_unique_for_overwrite<uint16_t[]>(n)};
     auto record = [&](std::size_t pos, std::size_t len, std::size_t from) {
-        if (pos < kWindow || len < kMinMatch) return;
-        m.length[pos - kWindow] = static_cast<uint8_t>(len);
+        if (pos < kWindow) return;
+        m.length[pos - kWindow] = static_cast<uint8_t>(len < kMinMatch ? 0 : len);
         // Text position kWindow is written at ring position kFirstRingPos.
         m.source[pos - kWindow] = static_cast<uint16_t>((from + kFirstRingPos) % kWindow);
     };
@@ -80,6 +92,10 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
     for (; pos + kMaxMatch <= end; ++pos) {
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         int32_t& treeRoot = root[HashOf(t + pos)];
+        int32_t& three = last3[Hash3Of(t + pos)];
+        int32_t cand3 = three;
+        three = static_cast<int32_t>(pos);
+        previous3[pos % kSlots] = cand3;
         int32_t node = treeRoot;
         treeRoot = static_cast<int32_t>(pos);
         // Where the next node of each side goes, and the prefix every node
@@ -112,6 +128,10 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
             largerLen = nodeSmaller ? largerLen : len;
             node = nodeChildren[nodeSmaller ? 1 : 0];
         }
+        // No match of four: any start of the same three bytes in the window
+        // will do. They all share the hash, and its chain holds them all.
+        for (; best < kMinMatch && cand3 >= oldest; cand3 = previous3[static_cast<std::size_t>(cand3) % kSlots])
+            if (std::memcmp(t + cand3, t + pos, kMinMatch) == 0) best = kMinMatch, bestFrom = static_cast<std::size_t>(cand3);
         record(pos, best, bestFrom);
     }
     // The last few positions have no full key and are not inserted: search
@@ -121,7 +141,7 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         const std::size_t limit = end - pos;
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         std::size_t best = 0, bestFrom = 0, smallerLen = 0, largerLen = 0;
-        for (int32_t node = root[HashOf(t + pos)]; node >= oldest;) {
+        for (int32_t node = limit > kMinMatch ? root[HashOf(t + pos)] : kNone; node >= oldest;) {
             const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos, std::min(smallerLen, largerLen)));
             if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
             if (len == limit) break;
@@ -129,6 +149,8 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
             (nodeSmaller ? smallerLen : largerLen) = len;
             node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
         }
+        for (int32_t c = last3[Hash3Of(t + pos)]; best < kMinMatch && c >= oldest; c = previous3[static_cast<std::size_t>(c) % kSlots])
+            if (std::memcmp(t + c, t + pos, kMinMatch) == 0) best = kMinMatch, bestFrom = static_cast<std::size_t>(c);
         for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
             while (len < limit && t[from + len] == t[pos + len]) ++len;
@@ -136,6 +158,7 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         }
         record(pos, best, bestFrom);
     }
+    for (; pos < end; ++pos) record(pos, 0, 0);
     return m;
 }
 
@@ -174,8 +197,9 @@ std::vector<uint8_t> CompressLz(std::span<const uint8_t> data, char replacedChar
             runMin[k][i % 32] = std::min(runMin[k - 1][i % 32], runMin[k - 1][(i + (std::size_t{1} << (k - 1))) % 32]);
     };
     store(n, 0);
-    std::vector<uint8_t> step(n, 1);
+    const auto step = std::make_unique_for_overwrite<uint8_t[]>(n);
     for (std::size_t i = n; i-- > 0;) {
+        step[i] = 1;
         uint64_t bits = (keyAt(i + 1) >> 8) + kLiteralBits;
         if (const std::size_t longest = m.length[i]; longest >= kMinMatch) {
             const std::size_t first = i + kMinMatch, count = longest - kMinMatch + 1;
