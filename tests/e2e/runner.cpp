@@ -25,7 +25,9 @@
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
 //             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
+//             progman GROUPS|hung (with veto: a Program Manager)   dde TEXT (the commands it ran)
 //             prefix nodrives    runs only in the test bed's prefix without drives
+//             user Administrator runs only in the sessions of that user
 //   run       run setup | run probe ARGS
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
 //             dialog CAPTION     a dialog becomes the current window
@@ -44,6 +46,7 @@
 //             patience SECONDS   how long later checks wait (5 s; windows 20 s)
 #include <windows.h>
 #include <commctrl.h>
+#include <ddeml.h>
 
 #include <algorithm>
 #include <atomic>
@@ -169,21 +172,27 @@ void DeleteValue(const std::string& key, const std::string& name)
 class VetoWindow {
 public:
     std::atomic<int> queries{0};
-    bool Start()
+    bool Start()  // again: afresh
     {
-        self = this;
+        Stop(), self = this, ready_ = false;
         thread_ = std::thread([this] {
             WNDCLASSA c{0, Procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "RunnerVeto"};
             RegisterClassA(&c);
             HWND w = CreateWindowA("RunnerVeto", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, c.hInstance, nullptr);
+            DWORD& dde = dde_;  // a Program Manager of its own, answering before Wine's
+            if (!groups_.empty() && DdeInitializeA(&dde, Dde, CBF_SKIP_ALLNOTIFICATIONS, 0) == DMLERR_NO_ERROR)
+                DdeNameService(dde, DdeCreateStringHandleA(dde, "PROGMAN", CP_WINANSI), nullptr, DNS_REGISTER);
             threadId_ = GetCurrentThreadId(), ready_ = w != nullptr;
             for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
-            DestroyWindow(w);
+            DestroyWindow(w), dde && DdeUninitialize(dde);
         });
         return WaitUntil([&] { return ready_.load(); });
     }
     std::string Changed() { return std::lock_guard(mutex_), changed_; }
-    ~VetoWindow() { thread_.joinable() ? PostThreadMessageA(threadId_, WM_QUIT, 0, 0), thread_.join() : void(); }
+    std::string Executed() { return std::lock_guard(mutex_), executed_; }
+    std::string groups_;  // "hung": it connects and then answers nothing; else its groups, "|" a line end
+    void Stop() { thread_.joinable() ? PostThreadMessageA(threadId_, WM_QUIT, 0, 0), thread_.join() : void(); }
+    ~VetoWindow() { Stop(); }
 
 private:
     static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
@@ -192,12 +201,25 @@ private:
         if (m == WM_SETTINGCHANGE && lp) std::lock_guard(self->mutex_), self->changed_ = reinterpret_cast<const char*>(lp);
         return DefWindowProcA(w, m, wp, lp);
     }
+    static HDDEDATA CALLBACK Dde(UINT type, UINT, HCONV, HSZ, HSZ item, HDDEDATA data, ULONG_PTR, ULONG_PTR)
+    {
+        if (type == XTYP_CONNECT) return HDDEDATA(TRUE);
+        if (self->groups_ == "hung") return HDDEDATA(CBR_BLOCK);
+        std::lock_guard lock(self->mutex_);
+        std::string& known = self->groups_;  // a group it creates is in the next list
+        if (type == XTYP_REQUEST) return DdeCreateDataHandle(DWORD(self->dde_), LPBYTE(known.c_str()), DWORD(known.size() + 1), 0, item, CF_TEXT, 0);
+        char text[1100] = {};
+        if (type != XTYP_EXECUTE || !DdeGetData(data, LPBYTE(text), sizeof text - 1, 0)) return nullptr;
+        if (std::string t = text; t.starts_with("[CreateGroup(")) known += "\r\n" + t.substr(13, t.size() - 15);
+        return self->executed_ += text, HDDEDATA(DDE_FACK);
+    }
     static inline VetoWindow* self;  // there is one at a time
     std::thread thread_;
     std::atomic<bool> ready_{false};
     DWORD threadId_ = 0;
     std::mutex mutex_;
-    std::string changed_;
+    std::string changed_, executed_;
+    DWORD dde_ = 0;
 };
 
 class Scenario {
@@ -251,9 +273,12 @@ private:
 
 std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped)
 {
-    // The test bed's prefix without drives runs only the scenarios made for it, and only it runs them.
-    const bool noDrives = GetEnvironmentVariableA("MARROW_PREFIX", nullptr, 0) > 0;
-    if (noDrives != (std::find(lines.begin(), lines.end(), "prefix nodrives") != lines.end())) return skipped = true, "";
+    // The test bed's prefix without drives, and its sessions as Administrator, run only the scenarios made for them,
+    // and only they run them.
+    auto has = [&](const char* line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    if ((GetEnvironmentVariableA("MARROW_PREFIX", nullptr, 0) > 0) != has("prefix nodrives") ||
+        (GetEnvironmentVariableA("MARROW_USER", nullptr, 0) > 0) != has("user Administrator"))
+        return skipped = true, "";
     for (const std::string& line : lines)
         if (line.starts_with("medium ")) medium_ = line.substr(7), givenMedium_ = true;
     if (!givenMedium_) RemoveTree(medium_), CreateDirectoryA(medium_.c_str(), nullptr);
@@ -330,7 +355,7 @@ bool Scenario::Step(const std::string& line)
         return got == rest || Fail(where + got);
     }
     if (verb == "patience") return patience_ = windowPatience_ = std::chrono::seconds(std::stoi(rest)), true;
-    if (verb == "needs" || verb == "prefix" || verb == "medium") return true;
+    if (verb == "needs" || verb == "prefix" || verb == "user" || verb == "medium") return true;
     const std::string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
     if (verb == "mkdir") return Machine(path), CreateDirectoryA(path.c_str(), nullptr) != 0;
     if (verb == "dir" || verb == "nodir") return Machine(path, false), Expect(verb + " " + rest, [&] { return DirectoryExists(path); }, verb == "dir");
@@ -346,6 +371,8 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "version") return SetWineVersionFor("setup.exe", rest), versionSet_ = true;
     if (verb == "veto") return veto_.Start();
+    if (verb == "progman") return veto_.groups_ = Replaced(rest, "|", "\r\n"), veto_.Start();
+    if (verb == "dde") return Expect("Program Manager commands", [&] { return veto_.Executed(); }, rest);
     auto asked = [&] { return veto_.queries.load() > 0; };
     if (verb == "endsession")  // 1: asked for (and refused); 0: not asked for within 1.5 s
         return rest == "1" ? Expect("end-session queries", asked, true) : !WaitUntil(asked, 1500ms) || Fail("the session was asked to end");
