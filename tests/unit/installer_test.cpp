@@ -207,6 +207,8 @@ TEST(Background, BandsRoundTheirColourSteps)
                 for (int32_t k = 0; k < n; ++k)
                     ASSERT_EQ(BandComponent(s, e, n, k), (2LL * s * n + 2LL * (e - s) * k + n) / (2LL * n)) << s << "->" << e << " " << n << " " << k;
     EXPECT_EQ(BandColour({0, 0, 75}, {0, 0, 255}, 255, 254), (ColourTriple{0, 0, 254}));  // 254.79: the end colour is never reached
+    EXPECT_EQ((std::array{BandComponent(40, 255, 0, 3), BandComponent(INT32_MIN, INT32_MAX, 2, 1), BandComponent(0, INT32_MAX, 1, 2), BandComponent(0, INT32_MIN, 1, 2)}),
+              (std::array{40, 0, INT32_MAX, INT32_MIN}));  // no bands: the start colour; beyond the int32 range: held at its ends
 }
 
 TEST(PagePicture, PlacedAtItsOwnSizeAboveTheBottom)
