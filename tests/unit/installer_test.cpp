@@ -213,9 +213,10 @@ TEST(Background, BandsRoundTheirColourSteps)
 
 TEST(PagePicture, PlacedAtItsOwnSizeAboveTheBottom)
 {
-    // Stored top-down (negative height); as wide as the screen; reduced to the width; reduced to the height.
+    // Stored top-down (negative height); as wide as the screen; reduced to the width; reduced to the height; -2^31 from a file.
     for (auto [w, h, x1, y1, x2, y2] : {std::tuple{320, 200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480}, {320, -200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480},
-                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f}, {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f}})
+                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f}, {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f},
+                                        {INT32_MIN, INT32_MIN, 0.125f, 0.0f, 0.875f, 1.0f}})
         for (const PictureArea a = PagePictureArea(w, h, 640, 480); auto [got, expected] : {std::pair{a.x1, x1}, std::pair{a.y1, y1}, std::pair{a.x2, x2}, std::pair{a.y2, y2}})
             EXPECT_NEAR(got, expected, 1e-5) << w << 'x' << h;
 }

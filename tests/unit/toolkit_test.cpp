@@ -185,6 +185,7 @@ TEST(Pictures, RecognitionFollowsTheTableInOrder)
     };
     auto info = [](const PictureInfo& i) { return std::array{i.type, i.width, i.height, i.colours, i.compressed}; };
     for (const Case& c : cases) EXPECT_EQ(info(RecognisePicture(c.file, c.size ? c.size : c.file.size())), c.info) << c.name;
+    EXPECT_EQ((std::array{PictureFileMayBeRead(256 << 20), PictureFileMayBeRead((256 << 20) + 1), PictureFileMayBeRead(UINT64_MAX)}), (std::array{true, false, false}));
 }
 
 // A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
@@ -215,6 +216,7 @@ TEST(Pictures, Decoding)
         {"rle4 absolute run padded, runs alternate nibbles", BmpFile({.w = 6, .h = 2, .bits = 4, .comp = 2, .pal = g, .px = {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}}),
          0, 6, 2, {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}},
         {"not BM", With(base, 1, "A"), 27}, {"too many pixels", Set(Set(base, 18, 16384), 22, 1025), 27}, {"2 bits", Set(base, 28, 2, 2), 27},
+        {"width 2^31", Set(base, 18, 0x80000000), 27}, {"height -2^31", Set(base, 22, 0x80000000), 27},
         {"rle top-down", Set(rle, 22, uint32_t(-2)), 27}, {"pixels beyond the end", Set(base, 10, 71), 2}, {"palette cut", BmpFile({.w = 1, .h = 1, .bits = 8, .px = {0, 0, 0, 0}}), 2},
         {"rle rows missing", With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2}, {"rle absolute run cut", With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},
     };
