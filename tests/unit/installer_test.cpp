@@ -29,6 +29,7 @@ TEST(Script, DefdirPlaceholder)
     const std::tuple<std::string, std::string, std::size_t, std::string> defdirs[] = {  // directory, text, length, result
         {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"}, {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
         {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"}, {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // not again
+        {"", "<DE<defdir>fdir>x", 24, "x"},  // a blank directory: the text around it joins into a placeholder, replaced too
     };
     for (auto [dir, text, length, result] : defdirs)
         EXPECT_EQ((TheInstallState().installDir.assign(dir), text = Field(text, length), SubstituteDefdir(text), text), Field(result, length)) << dir;
