@@ -196,6 +196,7 @@ TEST(DirectoryRules, Names)
 {
     for (const char* name : {"C:\\Program Files\\App", "  C:\\DEMO  ", "DEMO", "\\\\server\\share"}) EXPECT_TRUE(IsAcceptableDirectoryName(name)) << name;
     for (const char* name : {"", "  ", "C:\\a*b", "C:\\a:b", "C:\\a|b", "C:/D", ":\\D", "CC:\\D"}) EXPECT_FALSE(IsAcceptableDirectoryName(name)) << name;
+    for (std::size_t n : {255, 256, 260, 261}) EXPECT_EQ(IsDirectoryNameTooLong(" C:\\" + std::string(n - 3, 'D') + "  "), n > 255) << n;  // paths hold 255
 }
 
 // Band k's colour component is floor(s + (e - s) * k / N + 1/2) in integers (the band counts a display gives are odd,
