@@ -150,7 +150,11 @@ void SubstituteDefdir(std::span<char> text)
     if (!dir.empty() && dir.back() == '\\') dir.remove_suffix(1);
 
     // The search goes on after the inserted directory, so a directory that
-    // itself holds the placeholder is not expanded again (and again).
+    // itself holds the placeholder is not expanded again (and again). A blank
+    // directory inserts nothing, and the text on either side may join into a
+    // new placeholder ("<de" + "fdir>"): the search backs up by the
+    // placeholder's length less one instead. That ends too, as each such
+    // round takes eight characters out of the text.
     std::size_t from = 0;
     for (;;) {
         std::string_view current = AsView(text);
@@ -160,7 +164,7 @@ void SubstituteDefdir(std::span<char> text)
         replaced.append(dir);
         replaced.append(current.substr(at + kPlaceholder.size()));
         FillText(text, replaced);
-        from = at + dir.size();
+        from = dir.empty() ? at - std::min(at, kPlaceholder.size() - 1) : at + dir.size();
     }
 }
 

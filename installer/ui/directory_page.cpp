@@ -36,7 +36,7 @@ void Browse(FixedText<261>& proposed)
 bool Continue(FixedText<261>& proposed)
 {
     const std::size_t length = proposed.length();
-    if (length == proposed.capacity) {
+    if (IsDirectoryNameTooLong(proposed)) {
         QMsgBox(kButtonsOk, kIconStop, 1, "Directory name too long", " ");
         return false;
     }

@@ -4,6 +4,12 @@
 
 #include "utilities/fixed_text.h"
 
+namespace {
+
+constexpr std::size_t kMaxSystemPathLength = 255;
+
+}  // namespace
+
 const std::string_view kBadDirectoryNameMessage =
     "A directory name cannot contain any of the following characters:\r\t/ : * ? \" < > |";
 
@@ -16,6 +22,8 @@ bool IsAcceptableDirectoryName(std::string_view name)
     if (colon == std::string_view::npos) return true;
     return colon == 1 && name.find(':', 2) == std::string_view::npos;
 }
+
+bool IsDirectoryNameTooLong(std::string_view name) { return SignificantPart(name).size() > kMaxSystemPathLength; }
 
 void CutToExistingAncestor(std::span<char> buffer, const std::function<bool(std::string_view)>& exists)
 {

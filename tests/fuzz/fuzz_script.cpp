@@ -30,7 +30,7 @@ static bool SameLetter(unsigned char a, char lower) { return std::tolower(a) == 
 
 static bool HoldsPlaceholder(std::string_view s, std::string_view p = "<defdir>") { return std::search(s.begin(), s.end(), p.begin(), p.end(), SameLetter) != s.end(); }
 
-static int64_t Significant(std::string_view s) { return std::count_if(s.begin(), s.end(), [](char c) { return !IsPaddingChar(c); }); }
+static int64_t Significant(std::string_view s) { s = TrimmedText(s); return std::ssize(s) - std::count(s.begin(), s.end(), ' '); }
 
 // The line routines on one line, as the install pass would call them.
 static void TakeLineApart(std::string_view text)

@@ -29,6 +29,7 @@ TEST(Script, DefdirPlaceholder)
     const std::tuple<std::string, std::string, std::size_t, std::string> defdirs[] = {  // directory, text, length, result
         {"C:\\", "<defdir>\\DEMO.EXE", 261, "C:\\DEMO.EXE"}, {"C:\\DEMO", "PATH=<DefDir>;<DEFDIR>\\BIN", 1024, "PATH=C:\\DEMO;C:\\DEMO\\BIN"},
         {"C:\\ABCDEFGHIJ\\", "<defdir><defdir>", 16, "C:\\ABCDEFGHIJ<de"}, {"C:\\<defdir>", "<defdir>;<defdir>", 261, "C:\\<defdir>;C:\\<defdir>"},  // not again
+        {"", "<DE<defdir>fdir>x", 24, "x"},  // a blank directory: the text around it joins into a placeholder, replaced too
     };
     for (auto [dir, text, length, result] : defdirs)
         EXPECT_EQ((TheInstallState().installDir.assign(dir), text = Field(text, length), SubstituteDefdir(text), text), Field(result, length)) << dir;
@@ -195,6 +196,7 @@ TEST(DirectoryRules, Names)
 {
     for (const char* name : {"C:\\Program Files\\App", "  C:\\DEMO  ", "DEMO", "\\\\server\\share"}) EXPECT_TRUE(IsAcceptableDirectoryName(name)) << name;
     for (const char* name : {"", "  ", "C:\\a*b", "C:\\a:b", "C:\\a|b", "C:/D", ":\\D", "CC:\\D"}) EXPECT_FALSE(IsAcceptableDirectoryName(name)) << name;
+    for (std::size_t n : {255, 256, 260, 261}) EXPECT_EQ(IsDirectoryNameTooLong(" C:\\" + std::string(n - 3, 'D') + "  "), n > 255) << n;  // paths hold 255
 }
 
 // Band k's colour component is floor(s + (e - s) * k / N + 1/2) in integers (the band counts a display gives are odd,
@@ -207,13 +209,16 @@ TEST(Background, BandsRoundTheirColourSteps)
                 for (int32_t k = 0; k < n; ++k)
                     ASSERT_EQ(BandComponent(s, e, n, k), (2LL * s * n + 2LL * (e - s) * k + n) / (2LL * n)) << s << "->" << e << " " << n << " " << k;
     EXPECT_EQ(BandColour({0, 0, 75}, {0, 0, 255}, 255, 254), (ColourTriple{0, 0, 254}));  // 254.79: the end colour is never reached
+    EXPECT_EQ((std::array{BandComponent(40, 255, 0, 3), BandComponent(INT32_MIN, INT32_MAX, 2, 1), BandComponent(0, INT32_MAX, 1, 2), BandComponent(0, INT32_MIN, 1, 2)}),
+              (std::array{40, 0, INT32_MAX, INT32_MIN}));  // no bands: the start colour; beyond the int32 range: held at its ends
 }
 
 TEST(PagePicture, PlacedAtItsOwnSizeAboveTheBottom)
 {
-    // Stored top-down (negative height); as wide as the screen; reduced to the width; reduced to the height.
+    // Stored top-down (negative height); as wide as the screen; reduced to the width; reduced to the height; -2^31 from a file.
     for (auto [w, h, x1, y1, x2, y2] : {std::tuple{320, 200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480}, {320, -200, 0.25f, 0.1f, 0.75f, 0.1f + 200.0f / 480},
-                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f}, {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f}})
+                                        {640, 460, 0.0f, (1 - 460.0f / 480) / 2, 1.0f, (1 + 460.0f / 480) / 2}, {1280, 480, 0.0f, 0.1f, 1.0f, 0.6f}, {2560, 3840, 0.25f, 0.0f, 0.75f, 1.0f},
+                                        {INT32_MIN, INT32_MIN, 0.125f, 0.0f, 0.875f, 1.0f}})
         for (const PictureArea a = PagePictureArea(w, h, 640, 480); auto [got, expected] : {std::pair{a.x1, x1}, std::pair{a.y1, y1}, std::pair{a.x2, x2}, std::pair{a.y2, y2}})
             EXPECT_NEAR(got, expected, 1e-5) << w << 'x' << h;
 }

@@ -2,6 +2,7 @@
 // message boxes, picture recognition and decoding, and the graphics state.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "graphics/picture_format.h"
 #include "startup/config.h"
 #include "utilities/command_line.h"
+#include "utilities/saturate.h"
 #include "utilities/text.h"
 #include "windows/field_info.h"
 #include "windows/message_box.h"
@@ -41,7 +43,7 @@ TEST(Text, OperationsAndCommandLineWords)
 {
     const TextCase cases[] = {
         {'U', "abz AZ 09 {}\xe4", "", "ABZ AZ 09 {}\xe4"}, {'L', "ABZ az 09 @[\xc4", "", "abz az 09 @[\xc4"}, {'N', "AB \0 \0"s, "", "2"},
-        {'W', "   mkdir  sub  ", "8", "mkdir   |          sub  "}, {'W', "abcdefgh x", "4", "abcd|         x"}, {'J', "   AB  ", "L", "AB     "}, {'J', "   AB  ", "R", "     AB"},
+        {'W', "   mkdir  sub  ", "8", "mkdir   |          sub  "}, {'W', "abcdefgh x", "4", "abcd|         x"}, {'W', "title\0Demo x\0"s, "11", "title\0Demo |           x\0"s}, {'J', "\0AB  "s, "L", "\0AB  "s}, {'J', "   AB  ", "L", "AB     "}, {'J', "   AB  ", "R", "     AB"},
         {'J', "   AB  ", "C", "  AB   "}, {'J', "AB     ", "l", "  AB   "}, {'I', "-17", "", "-17"}, {'I', "   007  ", "", "7"}, {'I', "2147483647", "", "2147483647"},  // only L, R name a side
         {'I', "2147483648", "", "0", 4}, {'I', "00000000001", "", "0", 4}, {'I', "1.5", "", "0", 12}, {'I', "     ", "", "0", 10}, {'F', "5", "(I4.4)", "0005  "}, {'F', "-7", "(I4.3)", "-007"},
         {'F', "0", "(I3.0)", "   "}, {'F', "12", " ( i3 ) ", " 12"}, {'F', "123", "(I2.2)", "****", 18}, {'F', "12", "(F5.2)", "**********", 18}, {'F', "12", "(I200)", "**********", 18},
@@ -106,8 +108,8 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
     static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars", "Lengths"};
     const std::pair<std::string, std::string> cases[] = {  // "section id values |item |item;" for each line parsed
         {"[Ranges]\n1003 0 100\n[Menus]\n[Checks]\n[Tabs]\n[Grids]\n[Colours]\n[Trackbars]\n[Lengths]\n\0"s, "Ranges 1003 0 100;"}, {"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
-        {"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n", "Ranges 1003 0 100;Checks 2006 1;"}, {"[Checks]\n2005 1\nabc 1\n2006 on\n2006\n2006 1x\n20x6 1\n2007 0\n", "Checks 2005 1;Checks 2007 0;"},
-        {"[Ranges]\r\n7 -2.5 1e3\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n", "Ranges 7 -2.5 1000;Menus 9 2 2 |Red |Green;"},
+        {"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n", "Ranges 1003 0 100;Checks 2006 1;"}, {"[Checks]\n2005 1\nabc 1\n2006 on\n2006 nan\n2006 -inf\n2006\n2006 1x\n20x6 1\n2007 0\n", "Checks 2005 1;Checks 2007 0;"},
+        {"[Ranges]\r\n7 -2.5 1e3\r\n8 -1e300 1e300\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n", "Ranges 7 -2.5 1000;Ranges 8 -2.14748e+09 2.14748e+09;Menus 9 2 2 |Red |Green;"},
         {"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n14 0 0\n[Tabs]\n13 1 0\n[Checks]\n1 1\n", "Menus 12 3 2 |[Checks] |2006 1 |#;Menus 14 0 0;Tabs 13 1 0 |[Checks];"},
         {"[Menus]\n11 2 1\n" + std::string(1030, 'x') + "\n" + std::string(1000, 'z') + std::string(40, ' ') + "\n", "Menus 11 2 1 |" + std::string(1024, 'x') + " |" + std::string(1000, 'z') + ";"},
     };
@@ -183,6 +185,7 @@ TEST(Pictures, RecognitionFollowsTheTableInOrder)
     };
     auto info = [](const PictureInfo& i) { return std::array{i.type, i.width, i.height, i.colours, i.compressed}; };
     for (const Case& c : cases) EXPECT_EQ(info(RecognisePicture(c.file, c.size ? c.size : c.file.size())), c.info) << c.name;
+    EXPECT_EQ((std::array{PictureFileMayBeRead(256 << 20), PictureFileMayBeRead((256 << 20) + 1), PictureFileMayBeRead(UINT64_MAX)}), (std::array{true, false, false}));
 }
 
 // A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
@@ -213,6 +216,7 @@ TEST(Pictures, Decoding)
         {"rle4 absolute run padded, runs alternate nibbles", BmpFile({.w = 6, .h = 2, .bits = 4, .comp = 2, .pal = g, .px = {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}}),
          0, 6, 2, {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}},
         {"not BM", With(base, 1, "A"), 27}, {"too many pixels", Set(Set(base, 18, 16384), 22, 1025), 27}, {"2 bits", Set(base, 28, 2, 2), 27},
+        {"width 2^31", Set(base, 18, 0x80000000), 27}, {"height -2^31", Set(base, 22, 0x80000000), 27},
         {"rle top-down", Set(rle, 22, uint32_t(-2)), 27}, {"pixels beyond the end", Set(base, 10, 71), 2}, {"palette cut", BmpFile({.w = 1, .h = 1, .bits = 8, .px = {0, 0, 0, 0}}), 2},
         {"rle rows missing", With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2}, {"rle absolute run cut", With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},
     };
@@ -253,6 +257,9 @@ TEST(GraphicsState, AreaUnitsStylesAndCells)
         {'A', {0.5f, 0.1f, 0.5f, 0.9f}, kRefused}, {'A', {-0.1f, 0.1f, 0.9f, 0.9f}, kRefused}, {'A', {0.1f, 0.1f, 0.9f, 1.1f}, kRefused},
         {'U', {-10, 100, 10, 200}, "0;0,0,1024,768;box 512,1532,563,1532;cell 14,31"}, {'U', {10, 2, -10, 3}, "16;0,0,1024,768;box 0,1920,1024,1920;cell 14,31"},
         {'T', {2.0f, 1.6f}, "0;0,0,1024,768;box 0,384,1024,384;cell 27,49"}, {'T', {0.5f, -1}, "0;0,0,1024,768;box 0,384,1024,384;cell 7,31"},
+        // Pixels beyond GDI's range are held at 2^27: NaN, infinities and huge scales never reach a cast.
+        {'U', {-INFINITY, 0, INFINITY, 1}, "0;0,0,1024,768;box 0,384,0,384;cell 14,31"}, {'T', {INFINITY, 1e30f}, "0;0,0,1024,768;box 0,384,1024,384;cell 134217728,134217728"},
+        {'U', {0, 0, 1e-30f, 1e-30f}, "0;0,0,1024,768;box 0,-134216960,134217728,-134216960;cell 14,31"},
     };
     auto list = [](std::initializer_list<int32_t> values) { std::string s; for (int32_t v : values) s += (s.empty() ? "" : ",") + std::to_string(v); return s; };
     for (const auto& [op, v, expected] : cases) {
@@ -262,6 +269,9 @@ TEST(GraphicsState, AreaUnitsStylesAndCells)
         const CharacterSize c = TextCharacterSize(g, 1024, 768);
         EXPECT_EQ(list({QErrorInfo(1)}) + ';' + list({a.left, a.top, a.right, a.bottom}) + ";box " + list({b.left, b.top, b.right, b.bottom}) + ";cell " + list({c.width, c.height}), expected);
     }
+    for (auto [real, expected] : {std::pair<double, int32_t>{NAN, 0}, {INFINITY, INT32_MAX}, {-INFINITY, INT32_MIN}, {1e300, INT32_MAX}, {-1e300, INT32_MIN},
+                                  {INT32_MIN, INT32_MIN}, {INT32_MAX + 1.0, INT32_MAX}, {-2.99, -2}, {2147483646.99, 2147483646}})
+        EXPECT_EQ(SaturatingInt32(real), expected) << real;
     GraphicsState g;
     for (auto [style, expected] : {std::pair{-3, 0}, {-2, -2}, {4, 4}, {5, 0}}) EXPECT_EQ((SetFillStyle(g, 3), SetFillStyle(g, style), g.fillStyle), expected) << style;
 }

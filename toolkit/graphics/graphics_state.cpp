@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "errors/errors.h"
+#include "utilities/saturate.h"
 
 std::array<RGBColour, 256> GraphicsState::StandardColours()
 {
@@ -108,7 +109,11 @@ void SetTextSize(GraphicsState& state, float widthFactor, float heightFactor)
 
 namespace {
 
-int32_t Round(double v) { return static_cast<int32_t>(std::floor(v + 0.5)); }
+// Pixels are held to GDI's own coordinate range, so any coordinate plus a
+// character cell or two still fits in 32 bits.
+constexpr int32_t kPixelLimit = 1 << 27;
+
+int32_t Round(double v) { return SaturatingInt32(std::floor(v + 0.5), -kPixelLimit, kPixelLimit); }
 
 }  // namespace
 
@@ -122,14 +127,14 @@ int32_t PixelX(const GraphicsState& state, float x, int32_t width)
 {
     const PixelRect area = AreaPixels(state, width, 0);
     const double t = (double{x} - state.unitX1) / (double{state.unitX2} - state.unitX1);
-    return area.left + Round(t * (area.right - area.left));
+    return Round(static_cast<double>(area.left) + Round(t * (area.right - area.left)));
 }
 
 int32_t PixelY(const GraphicsState& state, float y, int32_t height)
 {
     const PixelRect area = AreaPixels(state, 0, height);
     const double t = (double{y} - state.unitY1) / (double{state.unitY2} - state.unitY1);
-    return area.bottom - Round(t * (area.bottom - area.top));
+    return Round(static_cast<double>(area.bottom) - Round(t * (area.bottom - area.top)));
 }
 
 PixelRect BoxPixels(const GraphicsState& state, float x1, float y1, float x2, float y2, int32_t width, int32_t height)

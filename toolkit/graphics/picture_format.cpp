@@ -495,5 +495,7 @@ PictureInfo RecognisePicture(std::span<const uint8_t> start, uint64_t fileSize)
     return info;
 }
 
+bool PictureFileMayBeRead(uint64_t fileSize) { return fileSize <= kMaxPictureFileBytes; }
+
 int32_t DecodeBmp(std::span<const uint8_t> file, DecodedPicture& out) { return Decode(ReadBmp, file, out); }
 int32_t DecodePcx(std::span<const uint8_t> file, DecodedPicture& out) { return Decode(ReadPcx, file, out); }

@@ -36,6 +36,9 @@ enum : int32_t {
 // Pictures beyond these are refused rather than allocated.
 constexpr int32_t kMaxPictureSide = 16384;
 constexpr int64_t kMaxPicturePixels = 16 * 1024 * 1024;
+// Larger files are refused unread: the loader measures a file first.
+constexpr uint64_t kMaxPictureFileBytes = 256ull * 1024 * 1024;
+bool PictureFileMayBeRead(uint64_t fileSize);
 
 struct PictureInfo {
     int32_t type = 0;

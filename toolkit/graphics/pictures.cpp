@@ -18,8 +18,6 @@
 namespace {
 
 constexpr DWORD kRecognitionBytes = 512;
-// Larger files cannot hold a picture the decoders accept.
-constexpr int64_t kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
 struct PictureFile {
     bool exists = false;
@@ -48,6 +46,8 @@ bool ReadPictureFile(std::string_view name, int64_t limit, PictureFile& file)
         return false;
     }
     file.size = size.QuadPart;
+    // A file too large to load is not read whole: its first bytes still give its type.
+    if (!PictureFileMayBeRead(static_cast<uint64_t>(file.size))) limit = std::min<int64_t>(limit, kRecognitionBytes);
     file.bytes.resize(static_cast<std::size_t>(std::min(file.size, limit)));
     DWORD done = 0;
     std::size_t at = 0;
@@ -115,7 +115,7 @@ void QGrLoadImage(std::string_view fileName, int32_t)
         RaiseError(27);
         return;
     }
-    if (file.size > kMaxPictureFileBytes) {
+    if (!PictureFileMayBeRead(static_cast<uint64_t>(file.size))) {
         RaiseError(27);
         return;
     }

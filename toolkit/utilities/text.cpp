@@ -26,13 +26,15 @@ struct WordBounds {
     std::size_t end = 0;  // first == end: no word
 };
 
+// Only blanks separate words: a zero byte inside a text is part of its word
+// (zero bytes count as padding only at the end).
 WordBounds FindFirstWord(std::string_view text)
 {
     const std::size_t n = SignificantLength(text);
     std::size_t i = 0;
-    while (i < n && IsPaddingChar(text[i])) ++i;
+    while (i < n && text[i] == ' ') ++i;
     std::size_t j = i;
-    while (j < n && !IsPaddingChar(text[j])) ++j;
+    while (j < n && text[j] != ' ') ++j;
     return {i, j};
 }
 
@@ -51,7 +53,7 @@ void QStrJustify(std::span<char> text, std::string_view code)
     const std::size_t n = SignificantLength(AsView(text));
     if (n == 0) return;
     std::size_t f = 0;  // first non-blank, counted from 0
-    while (IsPaddingChar(text[f])) ++f;
+    while (text[f] == ' ') ++f;
     const std::size_t s = n - f;
     if (s == length) return;
 

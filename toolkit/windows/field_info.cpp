@@ -1,7 +1,10 @@
 #include "windows/field_info.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "utilities/saturate.h"
 
 namespace {
 
@@ -42,7 +45,9 @@ std::string_view SkipBlanks(std::string_view s)
     return s;
 }
 
-// The blank-separated numbers of a data line; false when a word is not a number.
+// The blank-separated numbers of a data line, held to the int32 range (every
+// field takes them as integers; [Ranges] keeps fractions); false when a word
+// is not a number.
 bool ReadNumbers(std::string_view s, std::vector<double>& numbers)
 {
     for (;;) {
@@ -53,7 +58,7 @@ bool ReadNumbers(std::string_view s, std::vector<double>& numbers)
         double value = 0;
         auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
         if (ec != std::errc() || ptr != word.data() + word.size() || !std::isfinite(value)) return false;
-        numbers.push_back(value);
+        numbers.push_back(std::clamp(value, double{INT32_MIN}, double{INT32_MAX}));
         if (end == std::string_view::npos) return true;
         s.remove_prefix(end);
     }
@@ -89,16 +94,14 @@ std::vector<FieldInfoLine> ParseFieldInfo(std::string_view block)
         if (!ReadNumbers(line, numbers) || numbers.empty()) continue;
         if (section->section == FieldSection::Grids) continue;  // grid fields are not drawn by this toolkit
         if (numbers.size() < 1 + section->numbers) continue;
-        if (numbers[0] < INT32_MIN || numbers[0] > INT32_MAX) continue;
 
         FieldInfoLine entry;
         entry.section = section->section;
-        entry.id = static_cast<int32_t>(numbers[0]);
+        entry.id = SaturatingInt32(numbers[0]);
         entry.values.assign(numbers.begin() + 1, numbers.end());
         if (entry.section == FieldSection::Menus || entry.section == FieldSection::Tabs) {
             // n item lines follow the data line, whatever they hold.
-            double n = entry.values[0];
-            int32_t count = n < 0 ? 0 : n > kMaxItems ? kMaxItems : static_cast<int32_t>(n);
+            const int32_t count = SaturatingInt32(entry.values[0], 0, kMaxItems);
             for (int32_t k = 0; k < count && i + 1 < lines.size(); ++k) entry.items.push_back(ItemText(lines[++i]));
         }
         result.push_back(std::move(entry));
