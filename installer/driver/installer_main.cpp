@@ -78,10 +78,13 @@ void FindInstallableDrives(Logical& runOK)
     FillText(state.sourceDir.span().subspan(static_cast<std::size_t>(position)), "");
 
     state.installableDriveCount = 0;
+    // Asking a letter that names no drive costs as much as asking a drive;
+    // the letters in use are known at once.
+    const uint32_t inUse = LettersInUse();
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const char root[4] = {letter, ':', '\\', '\0'};
         int32_t installable = 0;
-        IsInstallableDrive(installable, root, 4);
+        if (inUse >> (letter - 'A') & 1) IsInstallableDrive(installable, root, 4);
         if (installable == 1) {
             state.installableDrives[static_cast<std::size_t>(state.installableDriveCount)].assign(std::string{letter, ':'});
             ++state.installableDriveCount;

@@ -146,6 +146,8 @@ bool ClearReadOnly(const char* name, int32_t)
     return SetFileAttributesA(name, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
 }
 
+uint32_t LettersInUse() { return GetLogicalDrives(); }
+
 int32_t IsInstallableDrive(int32_t& installable, const char* root, int32_t)
 {
     const UINT type = GetDriveTypeA(root);

@@ -30,6 +30,8 @@ bool ClearReadOnly(const char* name, int32_t nameLength);
 // installable := 1 for a fixed or network drive, else 0; returns the drive
 // type. root is a zero-terminated root path such as "C:\".
 int32_t IsInstallableDrive(int32_t& installable, const char* root, int32_t rootLength);
+// The drive letters in use, bit 0 for A:.
+uint32_t LettersInUse();
 
 // Rewrites path in place with its short (8.3) form; unchanged when that fails.
 void ToShortPathName(char* path, int32_t pathLength);
