@@ -10,7 +10,9 @@ set(TOOLKIT_PORTABLE_SOURCES
   toolkit/windows/field_info.cpp
   toolkit/windows/message_box_style.cpp
   toolkit/graphics/graphics_state.cpp
-  toolkit/graphics/picture_format.cpp
+  toolkit/graphics/picture_recognition.cpp
+  toolkit/graphics/picture_bmp.cpp
+  toolkit/graphics/picture_pcx.cpp
 )
 
 set(TOOLKIT_WIN32_SOURCES
