@@ -7,6 +7,7 @@ set(TOOLKIT_PORTABLE_SOURCES
   toolkit/utilities/text.cpp
   toolkit/utilities/command_line.cpp
   toolkit/utilities/system_path.cpp
+  toolkit/utilities/path_text.cpp
   toolkit/windows/field_info.cpp
   toolkit/windows/message_box_style.cpp
   toolkit/graphics/graphics_state.cpp

@@ -12,6 +12,7 @@
 #include "graphics/picture_format.h"
 #include "startup/config.h"
 #include "utilities/command_line.h"
+#include "utilities/path_text.h"
 #include "utilities/saturate.h"
 #include "utilities/text.h"
 #include "windows/field_info.h"
@@ -23,6 +24,7 @@ using namespace std::literals;
 
 // op: U upper, L lower, N length, J justify by arg, W first word into an arg-wide field ("word|rest"),
 // I to integer, F from integer text by format arg into a field as wide as the result. Error: QErrorInfo(1).
+// Paths: P joined with arg, B without brackets, D drive letter, R root length, M directories to make ("|" between).
 struct TextCase { char op; std::string text, arg, result; int32_t error = 0; };
 
 std::string Apply(const TextCase& c)
@@ -35,6 +37,11 @@ std::string Apply(const TextCase& c)
     case 'J': return QStrJustify(text, c.arg), text;
     case 'W': return QStrFirstWord(text, field), field + '|' + text;
     case 'I': return QStrToInt(text, value), std::to_string(value);
+    case 'P': return JoinPath(text, c.arg);
+    case 'B': return WithoutBrackets(text);
+    case 'D': return std::string(1, DriveLetterOf(text));
+    case 'R': return std::to_string(RootLength(text));
+    case 'M': for (const std::string& d : DirectoriesOnPath(text)) field = (field.starts_with('#') ? "" : field + '|') + d; return field;
     default: return QStrFromInt(std::stoi(text), field, c.arg), field;
     }
 }
@@ -48,6 +55,9 @@ TEST(Text, OperationsAndCommandLineWords)
         {'I', "2147483648", "", "0", 4}, {'I', "00000000001", "", "0", 4}, {'I', "1.5", "", "0", 12}, {'I', "     ", "", "0", 10}, {'F', "5", "(I4.4)", "0005  "}, {'F', "-7", "(I4.3)", "-007"},
         {'F', "0", "(I3.0)", "   "}, {'F', "12", " ( i3 ) ", " 12"}, {'F', "123", "(I2.2)", "****", 18}, {'F', "12", "(F5.2)", "**********", 18}, {'F', "12", "(I200)", "**********", 18},
         {'F', "5", "(I101)", std::string(120, ' ')}, {'F', "-5", "(I100)", std::string(98, ' ') + "-5" + std::string(20, ' ')},  // only a hundred characters kept
+        {'P', "C:", "DOS", "C:DOS"}, {'P', "C:\\", "DOS", "C:\\DOS"}, {'P', "C:\\A", "B", "C:\\A\\B"}, {'P', "", "B", "B"}, {'B', "[-c-]", "", "-c-"}, {'B', "]", "", ""},
+        {'D', "c:\\x", "", "C"}, {'D', "\\\\s\\t", "", std::string(1, '\0')}, {'R', "C:\\A\\B", "", "3"}, {'R', "C:A", "", "0"}, {'R', "\\\\srv\\share\\dir", "", "12"}, {'R', "\\\\srv", "", "5"},
+        {'M', "C:\\A\\\\B", "", "C:\\A|C:\\A\\\\B"}, {'M', "\\\\srv\\sh\\D", "", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
     };
     for (const TextCase& c : cases)  // the error state is cleared first
         EXPECT_EQ((std::pair{(QErrorInfo(1), Apply(c)), QErrorInfo(1)}), std::pair(c.result, c.error)) << c.op << " [" << c.text << "] " << c.arg;

@@ -11,6 +11,7 @@
 #include "errors/errors.h"
 #include "utilities/fixed_text.h"
 #include "utilities/os.h"
+#include "utilities/path_text.h"
 #include "utilities/win_handles.h"
 #include "windows/dialogs.h"
 #include "windows/dialogs_internal.h"
@@ -83,11 +84,6 @@ bool IsDirectoryAttribute(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::string JoinPath(const std::string& directory, const std::string& name)
-{
-    if (directory.empty() || directory.back() == '\\' || directory.back() == ':') return directory + name;
-    return directory + '\\' + name;
-}
 
 // The name a directory entry has in long form; the name itself when the
 // entry cannot be found.
@@ -102,17 +98,8 @@ std::string LongEntryName(const std::string& directory, const std::string& name)
 // A full path with every component in long form.
 std::string LongPathForm(const std::string& path)
 {
-    std::size_t at;
-    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
-        at = 3;
-    } else if (path.rfind("\\\\", 0) == 0) {
-        // \\server\share\ stays as it is.
-        at = path.find('\\', 2);
-        at = at == std::string::npos ? path.size() : path.find('\\', at + 1);
-        at = at == std::string::npos ? path.size() : at + 1;
-    } else {
-        return path;
-    }
+    std::size_t at = RootLength(path);
+    if (at == 0) return path;
     std::string result = path.substr(0, at);
     while (at < path.size()) {
         std::size_t end = path.find('\\', at);
@@ -149,20 +136,6 @@ std::string ListItemText(HWND list, int index)
     return text;
 }
 
-// "[name]" of the directory-list format without its brackets.
-std::string WithoutBrackets(const std::string& item)
-{
-    return item.size() >= 2 ? item.substr(1, item.size() - 2) : std::string();
-}
-
-// The drive letter of a path, in capitals; 0 for a path without one.
-char DriveLetterOf(const std::string& path)
-{
-    if (path.size() < 2 || path[1] != ':') return '\0';
-    const char c = path[0];
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // A drive-letter path is remembered as its drive's current directory, as
 // the C runtime does: choosing that drive again comes back to it.
 void RememberDriveDirectory(const std::string& directory)
@@ -176,11 +149,8 @@ void RememberDriveDirectory(const std::string& directory)
 // Creates the directory and whatever of its path is missing.
 bool MakeDirectoryPath(const std::string& path)
 {
-    for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
-        if (at == 0 || path[at - 1] == ':' || path[at - 1] == '\\') continue;
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);  // an existing part fails harmlessly
-    }
-    CreateDirectoryA(path.c_str(), nullptr);
+    for (const std::string& directory : DirectoriesOnPath(path))
+        CreateDirectoryA(directory.c_str(), nullptr);  // an existing part fails harmlessly
     return IsDirectoryAttribute(GetFileAttributesA(path.c_str()));
 }
 
