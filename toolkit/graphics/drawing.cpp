@@ -28,7 +28,7 @@ bool DrawingSurface(HDC& dc, int32_t& width, int32_t& height)
 {
     const RootState& root = TheRootState();
     if (!root.surfaceDC) {
-        RaiseError(1019);
+        RaiseError(kErrorSurface);
         return false;
     }
     dc = root.surfaceDC;
@@ -77,7 +77,7 @@ void QGrTextSize(float widthFactor, float heightFactor) { SetTextSize(TheGraphic
 void QGrBox(float x1, float y1, float x2, float y2)
 {
     if (x1 == x2 || y1 == y2) {
-        RaiseError(22);
+        RaiseError(kErrorShapeSize);
         return;
     }
     HDC dc;

@@ -38,7 +38,7 @@ void SetFillStyle(GraphicsState& state, int32_t style) { state.fillStyle = style
 void DefineColour(GraphicsState& state, int32_t number, int32_t red, int32_t green, int32_t blue)
 {
     if (number < 0 || number > 255) {
-        RaiseError(42);
+        RaiseError(kErrorColour);
         return;
     }
     auto c = [](int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); };
@@ -49,7 +49,7 @@ void SetArea(GraphicsState& state, float x1, float y1, float x2, float y2)
 {
     auto inside = [](float v) { return v >= 0.0f && v <= 1.0f; };
     if (!(x2 > x1) || !(y2 > y1) || !inside(x1) || !inside(x2) || !inside(y1) || !inside(y2)) {
-        RaiseError(44);
+        RaiseError(kErrorAreaRange);
         x1 = y1 = 0;
         x2 = y2 = 1;
     }
@@ -62,7 +62,7 @@ void SetArea(GraphicsState& state, float x1, float y1, float x2, float y2)
 void SetPlotUnits(GraphicsState& state, float x1, float y1, float x2, float y2)
 {
     if (!(x2 > x1)) {
-        RaiseError(16);
+        RaiseError(kErrorUnitRange);
         x1 = 0;
         x2 = 1;
     }
@@ -79,7 +79,7 @@ void SetPlotUnits(GraphicsState& state, float x1, float y1, float x2, float y2)
 void SelectColour(GraphicsState& state, int32_t number)
 {
     if (number < 0 || number > 255) {
-        RaiseError(42);
+        RaiseError(kErrorColour);
         return;
     }
     state.colour = number;

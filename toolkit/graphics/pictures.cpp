@@ -37,12 +37,12 @@ bool ReadPictureFile(std::string_view name, int64_t limit, PictureFile& file)
     FileHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.valid()) {
-        RaiseFileError(1, GetLastError());
+        RaiseFileError(kErrorOpen, GetLastError());
         return false;
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(h.get(), &size)) {
-        RaiseFileError(2, GetLastError());
+        RaiseFileError(kErrorReadWrite, GetLastError());
         return false;
     }
     file.size = size.QuadPart;
@@ -54,7 +54,7 @@ bool ReadPictureFile(std::string_view name, int64_t limit, PictureFile& file)
     while (at < file.bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(file.bytes.size() - at, 1u << 24));
         if (!ReadFile(h.get(), file.bytes.data() + at, chunk, &done, nullptr)) {
-            RaiseFileError(2, GetLastError());
+            RaiseFileError(kErrorReadWrite, GetLastError());
             return false;
         }
         if (done == 0) break;
@@ -108,21 +108,21 @@ void QGrLoadImage(std::string_view fileName, int32_t)
     if (!ReadPictureFile(fileName, kMaxPictureFileBytes, file)) return;
     const PictureInfo recognised = Recognise(file);
     if (recognised.type == kPictureMissing) {
-        RaiseFileError(1, ERROR_FILE_NOT_FOUND);
+        RaiseFileError(kErrorOpen, ERROR_FILE_NOT_FOUND);
         return;
     }
     if (recognised.type != kPictureBmp && recognised.type != kPicturePcx) {
-        RaiseError(27);
+        RaiseError(kErrorImageFile);
         return;
     }
     if (!PictureFileMayBeRead(static_cast<uint64_t>(file.size))) {
-        RaiseError(27);
+        RaiseError(kErrorImageFile);
         return;
     }
     DecodedPicture picture;
     const int32_t code = recognised.type == kPictureBmp ? DecodeBmp(file.bytes, picture) : DecodePcx(file.bytes, picture);
     if (code == kPictureReadError) {
-        RaiseFileError(2, ERROR_HANDLE_EOF);
+        RaiseFileError(kErrorReadWrite, ERROR_HANDLE_EOF);
         return;
     }
     if (code != 0) {

@@ -41,16 +41,16 @@ void QFileOpen(std::string_view name, int32_t mode, int32_t& handle)
     handle = -1;
     std::string path;
     if (SignificantLength(name) == 0 || mode < kFileRead || mode > kFileReadWrite) {
-        RaiseError(1);
+        RaiseError(kErrorOpen);
         return;
     }
     if (!SystemPath(name, path)) {
-        RaiseFileError(1, ERROR_FILENAME_EXCED_RANGE);
+        RaiseFileError(kErrorOpen, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
     HANDLE h = OpenForMode(path, mode);
     if (h == INVALID_HANDLE_VALUE) {
-        RaiseFileError(1, GetLastError());
+        RaiseFileError(kErrorOpen, GetLastError());
         return;
     }
     handle = AsInteger(h);
@@ -66,13 +66,13 @@ void QFileSeek(int32_t handle, int32_t& offset, int32_t origin)
     if (handle == -1 || !SetFilePointerEx(AsHandle(handle), distance, &position, kMethods[origin])) {
         DWORD error = handle == -1 ? static_cast<DWORD>(ERROR_INVALID_HANDLE) : GetLastError();
         offset = -1;
-        RaiseFileError(2, error);
+        RaiseFileError(kErrorReadWrite, error);
         return;
     }
     // The position is a 32-bit integer: files beyond 2 GB are beyond reach.
     if (position.QuadPart > INT32_MAX) {
         offset = -1;
-        RaiseFileError(2, ERROR_FILE_TOO_LARGE);
+        RaiseFileError(kErrorReadWrite, ERROR_FILE_TOO_LARGE);
         return;
     }
     offset = static_cast<int32_t>(position.QuadPart);
@@ -82,6 +82,6 @@ void QFileClose(int32_t handle)
 {
     if (handle == -1 || !CloseHandle(AsHandle(handle))) {
         DWORD error = handle == -1 ? static_cast<DWORD>(ERROR_INVALID_HANDLE) : GetLastError();
-        RaiseFileError(3, error);
+        RaiseFileError(kErrorClose, error);
     }
 }

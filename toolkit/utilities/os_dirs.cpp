@@ -46,7 +46,7 @@ void ListEntries(std::string_view directory, std::string_view pattern, std::span
     search += SignificantPart(pattern);
     std::string path;
     if (!SystemPath(search, path)) {
-        RaiseOsError(13, ERROR_FILENAME_EXCED_RANGE);
+        RaiseOsError(kErrorOsCommand, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
     const int32_t limit = std::min<int32_t>(maxCount, static_cast<int32_t>(entries.size()));
@@ -58,7 +58,7 @@ void ListEntries(std::string_view directory, std::string_view pattern, std::span
         DWORD error = GetLastError();
         // No match is an empty list, not a failure.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_NO_MORE_FILES)
-            RaiseOsError(13, error);
+            RaiseOsError(kErrorOsCommand, error);
         return;
     }
     do {
@@ -112,20 +112,20 @@ void QOsDirMake(std::string_view path)
 {
     std::string p;
     if (!SystemPath(path, p)) {
-        RaiseOsError(13, ERROR_FILENAME_EXCED_RANGE);
+        RaiseOsError(kErrorOsCommand, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-    if (!CreateDirectoryA(p.c_str(), nullptr)) RaiseOsError(13, GetLastError());
+    if (!CreateDirectoryA(p.c_str(), nullptr)) RaiseOsError(kErrorOsCommand, GetLastError());
 }
 
 void QOsDirChange(std::string_view path)
 {
     std::string p;
     if (!SystemPath(path, p)) {
-        RaiseOsError(13, ERROR_FILENAME_EXCED_RANGE);
+        RaiseOsError(kErrorOsCommand, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-    if (!SetCurrentDirectoryA(p.c_str())) RaiseOsError(13, GetLastError());
+    if (!SetCurrentDirectoryA(p.c_str())) RaiseOsError(kErrorOsCommand, GetLastError());
 }
 
 void QOsDirCurrent(std::span<char> text)
@@ -135,7 +135,7 @@ void QOsDirCurrent(std::span<char> text)
     if (n == 0 || n > MAX_PATH) {
         DWORD error = n == 0 ? GetLastError() : static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE);
         FillText(text, "");
-        RaiseOsError(13, error);
+        RaiseOsError(kErrorOsCommand, error);
         return;
     }
     FillText(text, std::string_view(buffer, n));
@@ -147,7 +147,7 @@ void QOsDelete(std::string_view name)
     if (n.empty()) return;
     std::string pattern;
     if (!SystemPath(n, pattern)) {
-        RaiseOsError(13, ERROR_FILENAME_EXCED_RANGE);
+        RaiseOsError(kErrorOsCommand, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
     const std::size_t cut = pattern.find_last_of("\\:");
@@ -156,13 +156,13 @@ void QOsDelete(std::string_view name)
     WIN32_FIND_DATAA found;
     FindHandle search(FindFirstFileA(pattern.c_str(), &found));
     if (!search.valid()) {
-        RaiseOsError(13, GetLastError());
+        RaiseOsError(kErrorOsCommand, GetLastError());
         return;
     }
     do {
         if (IsDirectory(found)) continue;
         std::string target = directory + found.cFileName;
         // A failed deletion is recorded and the search goes on.
-        if (!DeleteFileA(target.c_str())) RaiseOsError(13, GetLastError());
+        if (!DeleteFileA(target.c_str())) RaiseOsError(kErrorOsCommand, GetLastError());
     } while (FindNextFileA(search.get(), &found));
 }

@@ -49,7 +49,7 @@ void QOsExecute(std::string_view command, int32_t options, int32_t timeoutSecond
     if (SignificantLength(command) == 0) return;
     std::string line;
     if (!SystemPath(command, line)) {
-        RaiseOsError(13, ERROR_FILENAME_EXCED_RANGE);
+        RaiseOsError(kErrorOsCommand, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
     const bool hidden = (options & kExecuteHidden) != 0;
@@ -59,7 +59,7 @@ void QOsExecute(std::string_view command, int32_t options, int32_t timeoutSecond
 
     if (!wait || win32s) {
         UINT started = WinExec(line.c_str(), hidden ? SW_HIDE : SW_SHOWNORMAL);
-        if (started < 32) RaiseOsError(13, started);
+        if (started < 32) RaiseOsError(kErrorOsCommand, started);
         return;
     }
 
@@ -70,14 +70,14 @@ void QOsExecute(std::string_view command, int32_t options, int32_t timeoutSecond
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
                         nullptr, nullptr, &startup, &process)) {
-        RaiseOsError(13, GetLastError());
+        RaiseOsError(kErrorOsCommand, GetLastError());
         return;
     }
     ObjectHandle processHandle(process.hProcess);
     ObjectHandle threadHandle(process.hThread);
     switch (WaitServingMessages(processHandle.get(), timeoutSeconds)) {
     case WAIT_OBJECT_0: break;
-    case WAIT_TIMEOUT: RaiseError(1034); break;
-    default: RaiseOsError(13, GetLastError()); break;
+    case WAIT_TIMEOUT: RaiseError(kErrorTimedOut); break;
+    default: RaiseOsError(kErrorOsCommand, GetLastError()); break;
     }
 }

@@ -169,7 +169,7 @@ void QStrFromInt(int32_t value, std::span<char> text, std::string_view format)
     if (ok && work.find('*') != std::string::npos && format.find('*') == std::string_view::npos) ok = false;
     if (!ok) {
         FillText(text, "**********");
-        RaiseError(18);
+        RaiseError(kErrorNumberToText);
         return;
     }
     work.resize(kEditWorkLength, ' ');
