@@ -17,6 +17,7 @@
 #include "driver/install_state.h"
 #include "driver/installer_main.h"
 #include "errors/errors.h"
+#include "graphics/graphics.h"
 #include "resource_ids.h"
 #include "robot.h"
 #include "startup/config.h"
@@ -104,6 +105,8 @@ TEST_F(Windows, RootWindowAsTheInstallerOpensItAndWithAStatusBar)
     EXPECT_TRUE(IsZoomed(Root()) && (style & WS_CAPTION) && !(style & (WS_THICKFRAME | WS_SYSMENU)));
     QRootTitle("Demo Product Setup" + std::string(100, 'x'));
     EXPECT_EQ(robot::WindowText(Root()), "Demo Product Setup" + std::string(80 - 18, 'x'));
+    QGrCharOut(0.5f, 0.5f, "text");  // drawing leaves the surface's modes as it found them
+    EXPECT_EQ((std::pair{GetBkMode(TheRootState().surfaceDC), GetTextAlign(TheRootState().surfaceDC)}), (std::pair{OPAQUE, 0u}));
     QRootClose();
     RootSettings settings;
     settings.flags = kRootStatusBar;

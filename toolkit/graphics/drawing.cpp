@@ -107,6 +107,7 @@ void QGrCharOut(float x, float y, std::string_view text)
     GdiObject<HFONT> font(CreateFontA(-cell.height, 0, 0, 0, choice.weight, choice.italic, FALSE, FALSE, ANSI_CHARSET,
                                       OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                                       (g.proportional ? VARIABLE_PITCH : FIXED_PITCH) | FF_DONTCARE, face.c_str()));
+    const SavedDC saved(dc);  // the surface keeps its modes for the other drawing operations
     SelectedObject selected(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, CurrentColour());

@@ -14,6 +14,7 @@
 #include "utilities/fixed_text.h"
 #include "utilities/os.h"
 #include "utilities/win_handles.h"
+#include "windows/gdi_objects.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ void DrawPicture(const DecodedPicture& picture)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    const SavedDC saved(dc);
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0, picture.width,
                   picture.height, picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
