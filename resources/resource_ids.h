@@ -12,7 +12,6 @@
 #define IDD_DIRECTORY_PAGE       203
 #define IDD_FINISH_PAGE          205
 #define IDD_SYSTEM_PAGE          206
-#define IDD_BROWSE_DIRECTORY     32101
 
 /* Progress dialog */
 #define IDC_PROGRESS_FRAME       1001
@@ -34,10 +33,5 @@
 #define IDC_BROWSE               2011
 #define IDC_ADD_VARIABLES        2012
 #define IDC_ASSOCIATE_TYPES      2013
-
-/* Directory browser */
-#define IDC_BROWSE_PATH          1001
-#define IDC_BROWSE_LIST          1002
-#define IDC_BROWSE_DRIVES        1003
 
 #endif /* MARROWFIELD_RESOURCE_IDS_H */

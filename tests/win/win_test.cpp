@@ -31,6 +31,7 @@
 #include "windows/message_box.h"
 #include "windows/root_state.h"
 #include "windows/root_window.h"
+#include "windows/toolkit_ids.h"
 
 namespace {
 

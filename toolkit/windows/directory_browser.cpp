@@ -19,13 +19,14 @@
 #include "windows/gdi_objects.h"
 #include "windows/message_box.h"
 #include "windows/root_state.h"
+#include "windows/toolkit_ids.h"
 
 namespace {
 
-constexpr int kBrowseDialog = 32101;
-constexpr int kPathField = 1001;
-constexpr int kDirectoryList = 1002;
-constexpr int kDriveList = 1003;
+constexpr int kBrowseDialog = IDD_BROWSE_DIRECTORY;
+constexpr int kPathField = IDC_BROWSE_PATH;
+constexpr int kDirectoryList = IDC_BROWSE_LIST;
+constexpr int kDriveList = IDC_BROWSE_DRIVES;
 constexpr int kItemHeightUnits = 8;
 constexpr int kItemTextIndent = 2;  // pixels between the item's edge and its text
 constexpr std::size_t kMaxDirectory = 260;
