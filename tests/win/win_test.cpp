@@ -17,6 +17,7 @@
 #include "driver/install_state.h"
 #include "driver/installer_main.h"
 #include "errors/errors.h"
+#include "pages/pages.h"
 #include "resource_ids.h"
 #include "robot.h"
 #include "startup/config.h"
@@ -170,6 +171,22 @@ TEST_F(Windows, EventsFromButtonsKeysAndRedrawsAndModalDialogs)
     EXPECT_EQ(CODE(QDlgShow(-1, -1, IDOK, kDialogModal)), 0);
     person.join();
     EXPECT_EQ((std::array{QStateInfo(1), QStateInfo(3), int32_t(IsWindowEnabled(Root()))}), (std::array{IDOK, IDD_INITIAL_PAGE, 1}));
+}
+
+// A late OK on the initial page, still up under the next page, answers neither that page nor the restart offer.
+TEST_F(Windows, PagesAndTheRestartOfferTakeOnlyTheirOwnPresses)
+{
+    const std::function<int32_t()> waits[] = {
+        [] { return QDlgLoad(IDD_DIRECTORY_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal), WaitForPageButton(2, IDD_DIRECTORY_PAGE, 1); },
+        [] { Logical runOK = kFalse; return ShowStep(6, runOK), TheInstallState().restartAnswer; },
+    };
+    for (const auto& wait : waits) {
+        QDlgLoad(IDD_INITIAL_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal);
+        PostMessageA(GetDlgItem(DialogWith(IDOK), IDOK), BM_CLICK, 0, 0);
+        std::thread person([] { robot::Press(DialogWith(IDCANCEL), IDCANCEL); });
+        EXPECT_EQ(wait(), IDCANCEL);
+        person.join(), QRootClose(), OpenInstallerRootWindow();
+    }
 }
 
 TEST_F(Windows, MessageBoxesButtonsDefaultsOwnersAndAnswers)
