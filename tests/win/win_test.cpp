@@ -63,13 +63,14 @@ HWND DialogWith(int control, HWND found = nullptr)
     return found;
 }
 
-struct Box { std::string caption, text, defaultLabel; Strings labels; HWND owner = nullptr; };
+struct Box { std::string caption, text, defaultLabel; Strings labels; HWND owner = nullptr; int enabled = 0; };
 
 // Answers the next message box of this process with the button labelled `press`.
 Box AnswerBox(const std::string& press)
 {
     const robot::MessageBoxSeen seen = robot::WaitForMessageBox(Self(), 10s);
     Box box{seen.caption, seen.text, "", robot::ButtonLabels(seen.box), GetWindow(seen.box, GW_OWNER)};
+    for (HWND w : robot::TopWindows(Self())) box.enabled += w != seen.box && IsWindowVisible(w) && IsWindowEnabled(w);
     int id = 0;
     for (HWND c = GetWindow(seen.box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) box.defaultLabel = robot::WindowText(c);
@@ -165,12 +166,16 @@ TEST_F(Windows, EventsFromButtonsKeysAndRedrawsAndModalDialogs)
     tool.join();
     EXPECT_EQ((std::array{int32_t(late.load()), type, record[1]}), (std::array<int32_t, 3>{0, kEventButton, IDOK})) << "late, or not the press";
 
-    // A modal dialog returns when a button is pressed; its owner is enabled again, it stays loaded.
-    QDlgUnload(0), QDlgLoad(IDD_INITIAL_PAGE);
-    std::thread person([] { robot::Press(DialogWith(IDOK), IDOK); });
+    // A modal dialog over a semi-modal page returns when a button is pressed and stays loaded. Every other window
+    // waits for it (count of enabled ones) and has its state back afterwards: the root window waits for the page.
+    QDlgUnload(0), QDlgLoad(IDD_INITIAL_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal), QDlgLoad(IDD_DIRECTORY_PAGE);
+    HWND page = DialogWith(IDOK);
+    int32_t enabled = -1;
+    std::thread person([&] { HWND modal = DialogWith(IDC_BROWSE); enabled = IsWindowEnabled(page) + IsWindowEnabled(Root()), robot::Press(modal, IDCANCEL); });
     EXPECT_EQ(CODE(QDlgShow(-1, -1, IDOK, kDialogModal)), 0);
     person.join();
-    EXPECT_EQ((std::array{QStateInfo(1), QStateInfo(3), int32_t(IsWindowEnabled(Root()))}), (std::array{IDOK, IDD_INITIAL_PAGE, 1}));
+    EXPECT_EQ((std::array{QStateInfo(1), QStateInfo(3), enabled, int32_t(IsWindowEnabled(Root())), int32_t(IsWindowEnabled(page))}),
+              (std::array{IDCANCEL, IDD_DIRECTORY_PAGE, 0, 0, 1}));
 }
 
 // A late OK on the initial page, still up under the next page, answers neither that page nor the restart offer.
@@ -199,13 +204,15 @@ TEST_F(Windows, MessageBoxesButtonsDefaultsOwnersAndAnswers)
     for (const auto& c : cases) {
         int32_t code = -1;
         const Box seen = Asked(c.press, [&] { code = CODE(QMsgBox(c.buttons, c.icon, c.defaultButton, "Message text   ", "Caption  ")); });
-        EXPECT_EQ(std::tuple(seen.caption, seen.text, seen.labels, seen.defaultLabel, seen.owner, QStateInfo(4), code),
-                  std::tuple("Caption", "Message text", c.labels, c.defaultLabel, Root(), c.answer, 0)) << c.buttons;
+        EXPECT_EQ(std::tuple(seen.caption, seen.text, seen.labels, seen.defaultLabel, seen.owner, seen.enabled, QStateInfo(4), code),
+                  std::tuple("Caption", "Message text", c.labels, c.defaultLabel, Root(), 0, c.answer, 0)) << c.buttons;
     }
-    // Pages overlap: the next page is up before the previous one goes. The latest semi-modal dialog owns the boxes.
+    // Pages overlap: the next page is up before the previous one goes. The latest semi-modal dialog owns the boxes;
+    // both pages wait for them.
     QDlgLoad(IDD_INITIAL_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal);
     QDlgLoad(IDD_DIRECTORY_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal);
-    EXPECT_EQ(Asked("OK", [] { QMsgBox(0, 1, 1, "Owned by the directory page", "Owner"); }).owner, DialogWith(IDC_BROWSE));
+    const Box owned = Asked("OK", [] { QMsgBox(0, 1, 1, "Owned by the directory page", "Owner"); });
+    EXPECT_EQ(std::pair(owned.owner, owned.enabled), std::pair(DialogWith(IDC_BROWSE), 0));
     DestroyWindow(Root());  // a box that cannot appear: its owner is gone behind the toolkit's back
     EXPECT_EQ((std::pair{CODE(QMsgBox(0, 1, 1, "Nobody sees this", "Lost")), QStateInfo(4)}), std::pair(1004, -1));
 }

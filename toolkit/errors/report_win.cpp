@@ -23,8 +23,9 @@ bool ShowReportInBox(std::string_view line)
     std::string text(line);
     // Owned like every other box: a box re-enables its owner when it closes,
     // which must not wake the root window under a semi-modal dialog.
-    int answer = MessageBoxA(MessageBoxOwner(), text.c_str(), "Library Error",
-                             MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1);
+    HWND owner = MessageBoxOwner();
+    ModalSection section(owner);
+    int answer = MessageBoxA(owner, text.c_str(), "Library Error", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1);
     return answer != IDCANCEL;
 }
 

@@ -15,9 +15,14 @@ void QMsgBox(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_v
     std::string title(TrimmedText(caption));
     SetStateWord(2, 0);
     const bool redrawBefore = RedrawPending(kRootSlot);
-    // The owner (a semi-modal dialog, else the root window) is disabled while the box is up.
-    int answer = MessageBoxA(MessageBoxOwner(), text.c_str(), title.c_str(),
-                             MessageBoxStyle(buttons, icon, defaultButton) | MB_SETFOREGROUND);
+    // The owner (a semi-modal dialog, else the root window) is disabled by
+    // the box while it is up, the other windows by the section.
+    HWND owner = MessageBoxOwner();
+    int answer = 0;
+    {
+        ModalSection section(owner);
+        answer = MessageBoxA(owner, text.c_str(), title.c_str(), MessageBoxStyle(buttons, icon, defaultButton) | MB_SETFOREGROUND);
+    }
     // What the box covered comes back from the root window's backing store
     // at once. Its redraw is no news to the program: a program that answers
     // redraws with a box (a missing picture) would otherwise get the box
