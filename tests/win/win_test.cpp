@@ -207,6 +207,17 @@ TEST_F(Windows, MessageBoxesButtonsDefaultsOwnersAndAnswers)
         EXPECT_EQ(std::tuple(seen.caption, seen.text, seen.labels, seen.defaultLabel, seen.owner, seen.enabled, QStateInfo(4), code),
                   std::tuple("Caption", "Message text", c.labels, c.defaultLabel, Root(), 0, c.answer, 0)) << c.buttons;
     }
+    // A page picture that cannot be drawn is reported once: the background the box covered (Windows has it redrawn
+    // when the box goes) comes back without a redraw event, which would draw the picture and report it again.
+    robot::ScratchDirectory dir("picture");
+    std::string cut(54, '\0');  // a 2 x 2 BMP with no pixels
+    for (auto [at, value] : {std::pair{0, 'B'}, {1, 'M'}, {10, 54}, {14, 40}, {18, 2}, {22, 2}, {26, 1}, {28, 24}}) cut[at] = char(value);
+    robot::WriteFile(dir / "cut.bmp", cut), TheInstallState().bannerPath.assign(dir / "cut.bmp"), SetErrorReportingMode(kReportMessageBox);
+    Box reported;
+    std::thread person([&] { robot::WaitForMessageBox(Self(), 10s), InvalidateRect(TheRootState().client, nullptr, FALSE), reported = AnswerBox("OK"); });
+    int32_t type = 0;
+    ShowPagePicture(), person.join(), SetErrorReportingMode(kReportSilent), QEventPeek(type, record);
+    EXPECT_EQ(std::tuple(reported.caption, reported.owner, reported.enabled, type), std::tuple("Library Error", Root(), 0, kEventNone));
     // Pages overlap: the next page is up before the previous one goes. The latest semi-modal dialog owns the boxes;
     // both pages wait for them.
     QDlgLoad(IDD_INITIAL_PAGE), QDlgShow(-1, -1, 0, kDialogSemiModal);

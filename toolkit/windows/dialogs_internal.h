@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,3 +38,7 @@ public:
 private:
     std::vector<std::pair<HWND, bool>> states_;
 };
+
+// A message box owned as the toolkit's boxes are, in a modal section; the
+// background it covered is back when it returns. MessageBoxA's answer.
+int ShowToolkitBox(const std::string& text, const std::string& caption, UINT style);
