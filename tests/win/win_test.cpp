@@ -23,6 +23,7 @@
 #include "startup/config.h"
 #include "startup/startup.h"
 #include "system/file_helpers.h"
+#include "ui/background.h"
 #include "utilities/files.h"
 #include "utilities/os.h"
 #include "windows/dialogs.h"
@@ -106,6 +107,11 @@ TEST_F(Windows, RootWindowAsTheInstallerOpensItAndWithAStatusBar)
     EXPECT_TRUE(IsZoomed(Root()) && (style & WS_CAPTION) && !(style & (WS_THICKFRAME | WS_SYSMENU)));
     QRootTitle("Demo Product Setup" + std::string(100, 'x'));
     EXPECT_EQ(robot::WindowText(Root()), "Demo Product Setup" + std::string(80 - 18, 'x'));
+    // Minimised and back, it shows what was painted before the program paints again.
+    auto pixel = [] { HDC dc = GetDC(TheRootState().client); const COLORREF c = GetPixel(dc, 99, 99); return ReleaseDC(TheRootState().client, dc), c; };
+    const COLORREF painted = (PaintBackground(1), pixel());
+    ShowWindow(Root(), SW_MINIMIZE), ShowWindow(Root(), SW_SHOWMAXIMIZED), UpdateWindow(TheRootState().client);
+    EXPECT_EQ(std::pair(pixel(), painted == RGB(255, 255, 255)), std::pair(painted, false));
     QRootClose();
     RootSettings settings;
     settings.flags = kRootStatusBar;
