@@ -50,7 +50,8 @@ void ShowRestartDialog()
         EventRecord record{};
         QEventWait(type, record);
         if (type == kEventRedraw) PaintBackground(1);
-        if (type == kEventButton) {
+        // A late press on a page still up is no answer to the offer.
+        if (type == kEventButton && record[0] == IDD_RESTART) {
             state.restartAnswer = record[1];
             return;
         }

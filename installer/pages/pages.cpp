@@ -88,14 +88,14 @@ void RemovePreviousPage(int32_t previousDialog, int32_t currentDialog)
     QDlgSelect(currentDialog);
 }
 
-int32_t WaitForPageButton(int32_t page, int32_t backgroundMode)
+int32_t WaitForPageButton(int32_t page, int32_t dialog, int32_t backgroundMode)
 {
     for (;;) {
         int32_t type = kEventNone;
         EventRecord record{};
         QEventWait(type, record);
         if (type == kEventRedraw) PaintPage(page, backgroundMode);
-        if (type == kEventButton) return record[1];
+        if (type == kEventButton && record[0] == dialog) return record[1];
         if (type == kEventNone) return kPageCancel;  // no more events will come
     }
 }
@@ -107,7 +107,7 @@ void ShowInitialPage(Logical& status)
     PaintPage(kInitialPage, 1);
     ShowPageDialog(true);
     for (;;) {
-        const int32_t button = WaitForPageButton(kInitialPage, 1);
+        const int32_t button = WaitForPageButton(kInitialPage, IDD_INITIAL_PAGE, 1);
         if (button == kPageOk) break;  // the dialog stays until the next page is up
         if (button == kPageCancel) {
             QDlgUnload(0);
@@ -130,7 +130,7 @@ void ShowSystemPage(Logical& status)
     PaintPage(kSystemPage, 0);
     ShowPageDialog(false);
     for (;;) {
-        const int32_t button = WaitForPageButton(kSystemPage, 0);
+        const int32_t button = WaitForPageButton(kSystemPage, IDD_SYSTEM_PAGE, 0);
         if (button == kPageOk) break;
         if (button == kPageCancel) {
             QDlgUnload(0);
@@ -154,7 +154,7 @@ void ShowFinishPage(Logical& status)
     ShowPageDialog(false);
     if (IsTrue(TheInstallState().configPageNeeded)) RemovePreviousPage(IDD_SYSTEM_PAGE, IDD_FINISH_PAGE);
     for (;;) {
-        const int32_t button = WaitForPageButton(kFinishPage, 0);
+        const int32_t button = WaitForPageButton(kFinishPage, IDD_FINISH_PAGE, 0);
         if (button == kPageOk || button == kPageCancel) {
             QDlgUnload(0);
             if (button == kPageOk) status = kTrue;

@@ -21,8 +21,9 @@ void PaintPage(int32_t page, int32_t backgroundMode);
 void ShowPageDialog(bool topAtFifth);
 // Removes a page still on the screen once the next one is up.
 void RemovePreviousPage(int32_t previousDialog, int32_t currentDialog);
-// Waits for a push button, repainting the page on redraws; the button's id.
-int32_t WaitForPageButton(int32_t page, int32_t backgroundMode);
+// Waits for a push button of the page's dialog, repainting the page on
+// redraws; the button's id. Presses on other dialogs still up are no answer.
+int32_t WaitForPageButton(int32_t page, int32_t dialog, int32_t backgroundMode);
 
 constexpr int32_t kPageOk = 1;
 constexpr int32_t kPageCancel = 2;

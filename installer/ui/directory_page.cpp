@@ -85,7 +85,7 @@ void ChooseInstallDirectory(int32_t mode, Logical& accepted)
     if (mode == 1) RemovePreviousPage(IDD_INITIAL_PAGE, IDD_DIRECTORY_PAGE);
 
     for (;;) {
-        const int32_t button = WaitForPageButton(kDirectoryPage, 1);
+        const int32_t button = WaitForPageButton(kDirectoryPage, IDD_DIRECTORY_PAGE, 1);
         if (button == kBrowseButton) {
             Browse(proposed);
         } else if (button == kPageCancel) {

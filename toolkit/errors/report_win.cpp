@@ -20,12 +20,10 @@ void ShowReportInStatusBar(std::string_view line)
 
 bool ShowReportInBox(std::string_view line)
 {
-    std::string text(line);
-    // Owned like every other box: a box re-enables its owner when it closes,
-    // which must not wake the root window under a semi-modal dialog.
-    int answer = MessageBoxA(MessageBoxOwner(), text.c_str(), "Library Error",
-                             MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1);
-    return answer != IDCANCEL;
+    // Shown like every other box: owned by the page, so that its closing does
+    // not wake the root window under it, and without a redraw of its own, so
+    // that an error raised while drawing (a page picture) is not raised again.
+    return ShowToolkitBox(std::string(line), "Library Error", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1) != IDCANCEL;
 }
 
 void ShowAbnormalExitAndEnd(const std::string& text, int32_t)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -304,11 +305,9 @@ void FocusField(DialogEntry& entry, int32_t focusId)
 }
 
 // A modal dialog runs here until one of its push buttons is pressed.
-void RunModal(DialogEntry& entry)
+void RunModal(DialogEntry& entry, ModalSection& section)
 {
     const int32_t id = entry.id;
-    HWND owner = entry.owner;
-    if (owner) EnableWindow(owner, FALSE);
     int32_t button = 0;
     for (;;) {
         int32_t type = kEventNone;
@@ -320,7 +319,7 @@ void RunModal(DialogEntry& entry)
             break;
         }
     }
-    if (owner) EnableWindow(owner, TRUE);
+    section.End();
     int index = FindDialog(id);
     if (index >= 0) {
         DialogEntry& e = Dialogs().table[static_cast<std::size_t>(index)];
@@ -331,7 +330,28 @@ void RunModal(DialogEntry& entry)
     SetStateWord(2, id);
 }
 
+BOOL CALLBACK RecordWindowState(HWND window, LPARAM states)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<std::pair<HWND, bool>>*>(states)->emplace_back(window, IsWindowEnabled(window) != FALSE);
+    return TRUE;
+}
+
 }  // namespace
+
+ModalSection::ModalSection(HWND spared)
+{
+    EnumThreadWindows(GetCurrentThreadId(), RecordWindowState, reinterpret_cast<LPARAM>(&states_));
+    for (const auto& [window, enabled] : states_)
+        if (window != spared && enabled) EnableWindow(window, FALSE);
+}
+
+void ModalSection::End()
+{
+    for (const auto& [window, enabled] : states_)
+        if (IsWindow(window) && (IsWindowEnabled(window) != FALSE) != enabled) EnableWindow(window, enabled);
+    states_.clear();
+}
 
 void SetStateWord(int32_t item, int32_t value)
 {
@@ -443,6 +463,9 @@ void QDlgShow(int32_t x, int32_t y, int32_t focusId, int32_t mode)
     if (mode == kDialogModeless && d.semiModalCount > 0 && !entry->child) mode = kDialogSemiModal;
 
     entry->mode = mode;
+    // Everything else waits for a modal dialog from the moment it appears.
+    std::optional<ModalSection> section;
+    if (mode == kDialogModal) section.emplace(entry->window);
     PlaceAndShow(*entry, x, y);
     entry->shown = true;
     if (mode == kDialogSemiModal) {
@@ -452,7 +475,7 @@ void QDlgShow(int32_t x, int32_t y, int32_t focusId, int32_t mode)
     }
     FocusField(*entry, focusId);
     UpdateWindow(entry->window);
-    if (mode == kDialogModal) RunModal(*entry);
+    if (section) RunModal(*entry, *section);
 }
 
 HWND MessageBoxOwner()

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 void UnloadAllDialogs();
 // Handles a message meant for a shown dialog (keyboard navigation, the
@@ -18,3 +21,24 @@ HWND CurrentDialogWindow();
 HWND ReplaceMessageBoxOwner(HWND owner);
 // The state words read by QStateInfo.
 void SetStateWord(int32_t item, int32_t value);
+
+// While a modal window is up, every other visible top-level window of this
+// thread waits for it: entering disables them, leaving gives each the state
+// it had (the root window stays disabled under a semi-modal page). The spared
+// window is a box's owner, which the box disables and enables itself.
+class ModalSection {
+public:
+    explicit ModalSection(HWND spared = nullptr);
+    ModalSection(const ModalSection&) = delete;
+    ModalSection& operator=(const ModalSection&) = delete;
+    ~ModalSection() { End(); }
+    // Leaves early: before a modal window hides, so that its owner can be active again.
+    void End();
+
+private:
+    std::vector<std::pair<HWND, bool>> states_;
+};
+
+// A message box owned as the toolkit's boxes are, in a modal section; the
+// background it covered is back when it returns. MessageBoxA's answer.
+int ShowToolkitBox(const std::string& text, const std::string& caption, UINT style);

@@ -404,8 +404,12 @@ void QDlgBrowseDir(int32_t flags, std::span<char> directory, std::string_view ca
     if (!owner) owner = TheRootState().window;
     if (owner && (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = GetAncestor(owner, GA_ROOT);
 
-    const INT_PTR ended = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kBrowseDialog), owner,
-                                          BrowserProc, reinterpret_cast<LPARAM>(&b));
+    INT_PTR ended = 0;
+    {
+        ModalSection section(owner);  // the owner is the dialog box's to disable
+        ended = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kBrowseDialog), owner, BrowserProc,
+                                reinterpret_cast<LPARAM>(&b));
+    }
     b.boxOwner.Release();
     if (!(flags & kBrowseKeepDirectory) && !remembered.empty()) SetCurrentDirectoryA(remembered.c_str());
     if (ended != IDOK && ended != IDCANCEL) {

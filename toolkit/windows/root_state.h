@@ -14,8 +14,10 @@ struct RootState {
     HDC surfaceDC = nullptr;
     HBITMAP surfaceBitmap = nullptr;
     HGDIOBJ surfaceOldBitmap = nullptr;
-    int32_t surfaceWidth = 0;
+    int32_t surfaceWidth = 0;   // the client's size, on which drawing is laid out
     int32_t surfaceHeight = 0;
+    int32_t storeWidth = 0;     // the bitmap's, at least the client's
+    int32_t storeHeight = 0;
 };
 
 RootState& TheRootState();

@@ -44,16 +44,18 @@ void DeleteSurface()
     root.surfaceBitmap = nullptr;
     root.surfaceOldBitmap = nullptr;
     root.surfaceWidth = root.surfaceHeight = 0;
+    root.storeWidth = root.storeHeight = 0;
 }
 
-// The backing store follows the client's size; what was drawn is kept where
-// it still fits, the rest starts white like the window itself.
-void SizeSurface(int width, int height)
+// The backing store grows with the client and never shrinks, so that what
+// was drawn comes back with the window after it was smaller or minimised (a
+// client of no pixels). What it gains starts white like the window itself.
+bool GrowStore(int width, int height)
 {
     RootState& root = Root();
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
-    if (root.surfaceDC && width == root.surfaceWidth && height == root.surfaceHeight) return;
+    width = std::max(width, root.storeWidth);
+    height = std::max(height, root.storeHeight);
+    if (root.surfaceDC && width == root.storeWidth && height == root.storeHeight) return true;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
@@ -61,16 +63,30 @@ void SizeSurface(int width, int height)
     if (!dc || !bitmap) {
         if (dc) DeleteDC(dc);
         if (bitmap) DeleteObject(bitmap);
-        return;
+        return false;
     }
     HGDIOBJ old = SelectObject(dc, bitmap);
     RECT all{0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (root.surfaceDC) BitBlt(dc, 0, 0, root.surfaceWidth, root.surfaceHeight, root.surfaceDC, 0, 0, SRCCOPY);
+    if (root.surfaceDC) BitBlt(dc, 0, 0, root.storeWidth, root.storeHeight, root.surfaceDC, 0, 0, SRCCOPY);
     DeleteSurface();
     root.surfaceDC = dc;
     root.surfaceBitmap = bitmap;
     root.surfaceOldBitmap = old;
+    root.storeWidth = width;
+    root.storeHeight = height;
+    return true;
+}
+
+// Drawing is laid out on the client's size; a minimised window keeps the
+// last one, so that drawing meanwhile is there when it comes back.
+void SizeSurface(int width, int height)
+{
+    RootState& root = Root();
+    if (root.surfaceDC && (width < 1 || height < 1)) return;
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (!GrowStore(width, height)) return;
     root.surfaceWidth = width;
     root.surfaceHeight = height;
 }
