@@ -26,6 +26,7 @@ set(TOOLKIT_WIN32_SOURCES
   toolkit/utilities/os_execute.cpp
   toolkit/windows/root_state.cpp
   toolkit/windows/root_window.cpp
+  toolkit/windows/backing_store.cpp
   toolkit/windows/dialogs.cpp
   toolkit/windows/events.cpp
   toolkit/windows/message_box.cpp

@@ -113,7 +113,7 @@ TEST_F(Windows, RootWindowAsTheInstallerOpensItAndWithAStatusBar)
     QRootTitle("Demo Product Setup" + std::string(100, 'x'));
     EXPECT_EQ(robot::WindowText(Root()), "Demo Product Setup" + std::string(80 - 18, 'x'));
     QGrCharOut(0.5f, 0.5f, "text");  // drawing leaves the surface's modes as it found them
-    EXPECT_EQ((std::pair{GetBkMode(TheRootState().surfaceDC), GetTextAlign(TheRootState().surfaceDC)}), (std::pair{OPAQUE, 0u}));
+    EXPECT_EQ((std::pair{GetBkMode(TheRootState().store.dc()), GetTextAlign(TheRootState().store.dc())}), (std::pair{OPAQUE, 0u}));
     // Minimised and back, it shows what was painted before the program paints again.
     auto pixel = [] { HDC dc = GetDC(TheRootState().client); const COLORREF c = GetPixel(dc, 99, 99); return ReleaseDC(TheRootState().client, dc), c; };
     const COLORREF painted = (PaintBackground(1), pixel());

@@ -27,11 +27,11 @@ COLORREF CurrentColour()
 bool DrawingSurface(HDC& dc, int32_t& width, int32_t& height)
 {
     const RootState& root = TheRootState();
-    if (!root.surfaceDC) {
+    if (!root.store.dc()) {
         RaiseError(kErrorSurface);
         return false;
     }
-    dc = root.surfaceDC;
+    dc = root.store.dc();
     width = root.surfaceWidth;
     height = root.surfaceHeight;
     return true;
@@ -40,13 +40,13 @@ bool DrawingSurface(HDC& dc, int32_t& width, int32_t& height)
 void ShowSurface(const PixelRect& changed)
 {
     const RootState& root = TheRootState();
-    if (!root.client || !root.surfaceDC) return;
+    if (!root.client || !root.store.dc()) return;
     const int32_t left = std::max(0, changed.left), top = std::max(0, changed.top);
     const int32_t right = std::min(root.surfaceWidth, changed.right);
     const int32_t bottom = std::min(root.surfaceHeight, changed.bottom);
     if (right <= left || bottom <= top) return;
     WindowDC screen(root.client);
-    if (screen) BitBlt(screen.get(), left, top, right - left, bottom - top, root.surfaceDC, left, top, SRCCOPY);
+    if (screen) BitBlt(screen.get(), left, top, right - left, bottom - top, root.store.dc(), left, top, SRCCOPY);
 }
 
 void QGrInit(std::string_view) { ResetGraphicsState(TheGraphicsState()); }

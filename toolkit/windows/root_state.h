@@ -5,19 +5,15 @@
 
 #include <cstdint>
 
+#include "windows/backing_store.h"
+
 struct RootState {
     HWND window = nullptr;     // the frame
     HWND client = nullptr;     // the drawing surface
     HWND statusBar = nullptr;
-    // Backing store of the client area: what the graphics operations drew,
-    // so that uncovered parts come back without waiting for the program.
-    HDC surfaceDC = nullptr;
-    HBITMAP surfaceBitmap = nullptr;
-    HGDIOBJ surfaceOldBitmap = nullptr;
+    BackingStore store;         // at least the client's size
     int32_t surfaceWidth = 0;   // the client's size, on which drawing is laid out
     int32_t surfaceHeight = 0;
-    int32_t storeWidth = 0;     // the bitmap's, at least the client's
-    int32_t storeHeight = 0;
 };
 
 RootState& TheRootState();

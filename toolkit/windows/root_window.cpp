@@ -32,61 +32,15 @@ EventRecord RedrawRecord(HWND window)
     return record;
 }
 
-void DeleteSurface()
-{
-    RootState& root = Root();
-    if (root.surfaceDC) {
-        SelectObject(root.surfaceDC, root.surfaceOldBitmap);
-        DeleteDC(root.surfaceDC);
-    }
-    if (root.surfaceBitmap) DeleteObject(root.surfaceBitmap);
-    root.surfaceDC = nullptr;
-    root.surfaceBitmap = nullptr;
-    root.surfaceOldBitmap = nullptr;
-    root.surfaceWidth = root.surfaceHeight = 0;
-    root.storeWidth = root.storeHeight = 0;
-}
-
-// The backing store grows with the client and never shrinks, so that what
-// was drawn comes back with the window after it was smaller or minimised (a
-// client of no pixels). What it gains starts white like the window itself.
-bool GrowStore(int width, int height)
-{
-    RootState& root = Root();
-    width = std::max(width, root.storeWidth);
-    height = std::max(height, root.storeHeight);
-    if (root.surfaceDC && width == root.storeWidth && height == root.storeHeight) return true;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    if (!dc || !bitmap) {
-        if (dc) DeleteDC(dc);
-        if (bitmap) DeleteObject(bitmap);
-        return false;
-    }
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (root.surfaceDC) BitBlt(dc, 0, 0, root.storeWidth, root.storeHeight, root.surfaceDC, 0, 0, SRCCOPY);
-    DeleteSurface();
-    root.surfaceDC = dc;
-    root.surfaceBitmap = bitmap;
-    root.surfaceOldBitmap = old;
-    root.storeWidth = width;
-    root.storeHeight = height;
-    return true;
-}
-
 // Drawing is laid out on the client's size; a minimised window keeps the
 // last one, so that drawing meanwhile is there when it comes back.
 void SizeSurface(int width, int height)
 {
     RootState& root = Root();
-    if (root.surfaceDC && (width < 1 || height < 1)) return;
+    if (root.store.dc() && (width < 1 || height < 1)) return;
     width = std::max(width, 1);
     height = std::max(height, 1);
-    if (!GrowStore(width, height)) return;
+    if (!root.store.Grow(width, height)) return;
     root.surfaceWidth = width;
     root.surfaceHeight = height;
 }
@@ -114,9 +68,9 @@ LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
         const RootState& root = Root();
-        if (root.surfaceDC) {
+        if (root.store.dc()) {
             const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, root.surfaceDC, r.left, r.top, SRCCOPY);
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, root.store.dc(), r.left, r.top, SRCCOPY);
         }
         EndPaint(window, &paint);
         ProduceEvent(kRootSlot, kEventRedraw, RedrawRecord(window));
@@ -257,7 +211,6 @@ void QRootClose()
     RootState& root = Root();
     UnloadAllDialogs();
     if (root.window) DestroyWindow(root.window);
-    DeleteSurface();
     root = RootState{};
     ClearPendingEvents();
 }
