@@ -16,6 +16,7 @@
 #include "windows/dialogs_internal.h"
 #include "windows/events_internal.h"
 #include "windows/field_info.h"
+#include "windows/gdi_objects.h"
 #include "windows/root_state.h"
 
 namespace {
@@ -25,7 +26,7 @@ constexpr int kMaxDialogs = 50;
 struct FieldColours {
     COLORREF text;
     COLORREF background;
-    HBRUSH brush;
+    GdiObject<HBRUSH> brush;  // of the background, for WM_CTLCOLOR*
 };
 
 struct DialogEntry {
@@ -154,7 +155,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, it->second.text);
         SetBkColor(dc, it->second.background);
-        return reinterpret_cast<INT_PTR>(it->second.brush);
+        return reinterpret_cast<INT_PTR>(it->second.brush.get());
     }
     default: return FALSE;
     }
@@ -211,13 +212,8 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
             SendMessageA(field, BM_SETCHECK, v[0] != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         case FieldSection::Colours: {
-            FieldColours colours{ColourOf(v[0], v[1], v[2]), ColourOf(v[3], v[4], v[5]), nullptr};
-            colours.brush = CreateSolidBrush(colours.background);
-            auto [it, inserted] = entry.colours.emplace(line.id, colours);
-            if (!inserted) {
-                DeleteObject(it->second.brush);
-                it->second = colours;
-            }
+            const COLORREF background = ColourOf(v[3], v[4], v[5]);
+            entry.colours[line.id] = {ColourOf(v[0], v[1], v[2]), background, GdiObject<HBRUSH>(CreateSolidBrush(background))};
             break;
         }
         case FieldSection::Trackbars:
@@ -256,7 +252,7 @@ void DestroyEntry(DialogEntry& entry)
         if (entry.owner && IsWindow(entry.owner)) SetFocus(entry.owner);
     }
     DestroyWindow(entry.window);
-    for (auto& [id, colours] : entry.colours) DeleteObject(colours.brush);
+    entry.colours.clear();
 }
 
 void RemoveEntry(int index)
