@@ -28,6 +28,8 @@ set(TOOLKIT_WIN32_SOURCES
   toolkit/windows/root_window.cpp
   toolkit/windows/backing_store.cpp
   toolkit/windows/dialogs.cpp
+  toolkit/windows/dialog_show.cpp
+  toolkit/windows/dialog_fields.cpp
   toolkit/windows/events.cpp
   toolkit/windows/message_box.cpp
   toolkit/windows/directory_browser.cpp

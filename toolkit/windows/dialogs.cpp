@@ -1,55 +1,22 @@
-// Dialogs: the table, loading with the field-information block, showing in
-// the three modes, and the field operations.
+// Dialogs: the table of loaded dialogs, loading with the field-information
+// block, selecting, unloading, and what the rest of the toolkit asks of them.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <optional>
 #include <string>
 #include <utility>
 
 #include "errors/errors.h"
 #include "utilities/fixed_text.h"
+#include "windows/dialog_table.h"
 #include "windows/dialogs.h"
 #include "windows/dialogs_internal.h"
 #include "windows/events_internal.h"
 #include "windows/field_info.h"
 #include "windows/gdi_objects.h"
 #include "windows/root_state.h"
-
-namespace {
-
-constexpr int kMaxDialogs = 50;
-
-struct FieldColours {
-    COLORREF text;
-    COLORREF background;
-    GdiObject<HBRUSH> brush;  // of the background, for WM_CTLCOLOR*
-};
-
-struct DialogEntry {
-    int32_t id = 0;
-    HWND window = nullptr;
-    bool shown = false;
-    bool child = false;  // the template has the child style: shown inside the root window
-    int32_t mode = 0;
-    int32_t focusId = 0;
-    HWND owner = nullptr;
-    uint64_t shownOrder = 0;  // when it was shown semi-modal: the latest owns message boxes
-    std::map<int, FieldColours> colours;
-};
-
-struct DialogState {
-    std::array<DialogEntry, kMaxDialogs> table;
-    int count = 0;
-    int current = -1;
-    int semiModalCount = 0;
-    uint64_t shownCount = 0;
-    HWND boxOwner = nullptr;  // set while a modal window asks its own questions; null: the usual rule
-    std::array<int32_t, 6> stateWords{};
-};
 
 DialogState& Dialogs()
 {
@@ -83,27 +50,27 @@ DialogEntry* Current()
 DialogEntry* CurrentOrFail()
 {
     DialogEntry* entry = Current();
-    if (!entry) RaiseError(1005);
+    if (!entry) RaiseError(kErrorNoDialogs);
     return entry;
 }
 
 HWND FieldOrFail(const DialogEntry& entry, int32_t fieldId)
 {
     HWND field = GetDlgItem(entry.window, fieldId);
-    if (!field) RaiseError(1006);
+    if (!field) RaiseError(kErrorFieldId);
     return field;
 }
 
-std::string ClassOf(HWND window)
+bool IsClass(HWND window, const char* name)
 {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
+    char found[64] = {};
+    GetClassNameA(window, found, sizeof found);
+    return lstrcmpiA(found, name) == 0;
 }
 
-bool IsClass(HWND window, const char* name) { return lstrcmpiA(ClassOf(window).c_str(), name) == 0; }
-
 LONG ButtonKind(HWND button) { return GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK; }
+
+namespace {
 
 bool IsPushButton(HWND control)
 {
@@ -236,6 +203,8 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
     }
 }
 
+}  // namespace
+
 void EndSemiModal(DialogEntry& entry)
 {
     DialogState& d = Dialogs();
@@ -243,6 +212,8 @@ void EndSemiModal(DialogEntry& entry)
     d.semiModalCount = std::max(0, d.semiModalCount - 1);
     if (d.semiModalCount == 0 && TheRootState().window) EnableWindow(TheRootState().window, TRUE);
 }
+
+namespace {
 
 void DestroyEntry(DialogEntry& entry)
 {
@@ -255,6 +226,8 @@ void DestroyEntry(DialogEntry& entry)
     entry.colours.clear();
 }
 
+}  // namespace
+
 void RemoveEntry(int index)
 {
     DialogState& d = Dialogs();
@@ -265,88 +238,6 @@ void RemoveEntry(int index)
     d.table[static_cast<std::size_t>(d.count - 1)] = DialogEntry{};
     --d.count;
     d.current = -1;
-}
-
-void PlaceAndShow(DialogEntry& entry, int32_t x, int32_t y)
-{
-    RECT r{};
-    GetWindowRect(entry.window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    int left;
-    int top;
-    if (entry.child) {
-        // A scale of 0 to 9999 of the root window's client area.
-        RECT client{};
-        GetClientRect(TheRootState().client, &client);
-        left = x == -1 ? (client.right - width) / 2 : static_cast<int>(static_cast<int64_t>(x) * client.right / 9999);
-        top = y == -1 ? (client.bottom - height) / 2 : static_cast<int>(static_cast<int64_t>(y) * client.bottom / 9999);
-    } else {
-        left = x == -1 ? (GetSystemMetrics(SM_CXSCREEN) - width) / 2 : x;
-        top = y == -1 ? (GetSystemMetrics(SM_CYSCREEN) - height) / 2 : y;
-    }
-    SetWindowPos(entry.window, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-}
-
-void FocusField(DialogEntry& entry, int32_t focusId)
-{
-    HWND target = focusId != 0 ? GetDlgItem(entry.window, focusId) : nullptr;
-    if (target) {
-        SetFocus(target);
-        if (IsClass(target, "Edit")) SendMessageA(target, EM_SETSEL, 0, -1);
-    } else {
-        SetFocus(entry.window);
-    }
-    entry.focusId = focusId;
-}
-
-// A modal dialog runs here until one of its push buttons is pressed.
-void RunModal(DialogEntry& entry, ModalSection& section)
-{
-    const int32_t id = entry.id;
-    int32_t button = 0;
-    for (;;) {
-        int32_t type = kEventNone;
-        EventRecord record{};
-        QEventWait(type, record);
-        if (type == kEventNone) break;  // the message loop ended
-        if (type == kEventButton && record[0] == id) {
-            button = record[1];
-            break;
-        }
-    }
-    section.End();
-    int index = FindDialog(id);
-    if (index >= 0) {
-        DialogEntry& e = Dialogs().table[static_cast<std::size_t>(index)];
-        ShowWindow(e.window, SW_HIDE);
-        e.shown = false;
-    }
-    SetStateWord(1, button);
-    SetStateWord(2, id);
-}
-
-BOOL CALLBACK RecordWindowState(HWND window, LPARAM states)
-{
-    if (IsWindowVisible(window))
-        reinterpret_cast<std::vector<std::pair<HWND, bool>>*>(states)->emplace_back(window, IsWindowEnabled(window) != FALSE);
-    return TRUE;
-}
-
-}  // namespace
-
-ModalSection::ModalSection(HWND spared)
-{
-    EnumThreadWindows(GetCurrentThreadId(), RecordWindowState, reinterpret_cast<LPARAM>(&states_));
-    for (const auto& [window, enabled] : states_)
-        if (window != spared && enabled) EnableWindow(window, FALSE);
-}
-
-void ModalSection::End()
-{
-    for (const auto& [window, enabled] : states_)
-        if (IsWindow(window) && (IsWindowEnabled(window) != FALSE) != enabled) EnableWindow(window, enabled);
-    states_.clear();
 }
 
 void SetStateWord(int32_t item, int32_t value)
@@ -376,19 +267,19 @@ void QDlgLoad(int32_t resourceId)
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     const void* templ = loaded ? LockResource(loaded) : nullptr;
     if (d.count >= kMaxDialogs || !templ) {
-        RaiseError(1007);
+        RaiseError(kErrorLoadDialog);
         return;
     }
     const bool child = (TemplateStyle(templ) & WS_CHILD) != 0;
     const RootState& root = TheRootState();
     HWND parent = child ? root.client : root.window;
     if (child && !parent) {
-        RaiseError(1007);
+        RaiseError(kErrorLoadDialog);
         return;
     }
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(resourceId), parent, DialogProc, 0);
     if (!window) {
-        RaiseError(1007);
+        RaiseError(kErrorLoadDialog);
         return;
     }
     ShowWindow(window, SW_HIDE);
@@ -406,7 +297,7 @@ void QDlgSelect(int32_t resourceId)
 {
     int index = FindDialog(resourceId);
     if (index < 0) {
-        RaiseError(1008);
+        RaiseError(kErrorSelectDialog);
         return;
     }
     Dialogs().current = index;
@@ -432,46 +323,6 @@ void QDlgTitle(std::string_view text)
     if (!entry) return;
     std::string title(TrimmedText(text));
     SetWindowTextA(entry->window, title.c_str());
-}
-
-void QDlgShow(int32_t x, int32_t y, int32_t focusId, int32_t mode)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    DialogState& d = Dialogs();
-    if (entry->shown) {
-        SetWindowPos(entry->window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        RedrawWindow(entry->window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        return;
-    }
-    if (entry->child) {
-        // Shown inside the root window, which must be visible.
-        if (!TheRootState().window || !IsWindowVisible(TheRootState().window)) {
-            RaiseError(1016);
-            return;
-        }
-        if (mode != kDialogModeless) RaiseError(1014);
-        mode = kDialogModeless;
-    } else if (mode < kDialogModal || mode > kDialogSemiModal) {
-        RaiseError(1014);
-        return;
-    }
-    if (mode == kDialogModeless && d.semiModalCount > 0 && !entry->child) mode = kDialogSemiModal;
-
-    entry->mode = mode;
-    // Everything else waits for a modal dialog from the moment it appears.
-    std::optional<ModalSection> section;
-    if (mode == kDialogModal) section.emplace(entry->window);
-    PlaceAndShow(*entry, x, y);
-    entry->shown = true;
-    if (mode == kDialogSemiModal) {
-        ++d.semiModalCount;
-        entry->shownOrder = ++d.shownCount;
-        if (TheRootState().window) EnableWindow(TheRootState().window, FALSE);
-    }
-    FocusField(*entry, focusId);
-    UpdateWindow(entry->window);
-    if (section) RunModal(*entry, *section);
 }
 
 HWND MessageBoxOwner()
@@ -508,81 +359,3 @@ bool HandleDialogMessage(MSG& message)
     return false;
 }
 
-void QDlgPutText(int32_t fieldId, std::string_view text)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    HWND field = FieldOrFail(*entry, fieldId);
-    if (!field) return;
-    std::string value(TrimmedText(text));
-    SetWindowTextA(field, value.c_str());
-}
-
-void QDlgPutCheck(int32_t fieldId, int32_t state)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    HWND field = FieldOrFail(*entry, fieldId);
-    if (!field) return;
-    if (state != 0 && state != 1) {
-        RaiseError(1009);
-        return;
-    }
-    SendMessageA(field, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void QDlgGetCheck(int32_t fieldId, int32_t& state)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    HWND field = FieldOrFail(*entry, fieldId);
-    if (!field) return;
-    const LONG kind = IsClass(field, "Button") ? ButtonKind(field) : -1;
-    if (kind != BS_AUTOCHECKBOX && kind != BS_AUTORADIOBUTTON && kind != BS_AUTO3STATE) {
-        RaiseError(1006);
-        return;
-    }
-    state = SendMessageA(field, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
-
-void QDlgFieldState(int32_t fieldId, int32_t state)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    HWND field = FieldOrFail(*entry, fieldId);
-    if (!field) return;
-    const bool edit = IsClass(field, "Edit");
-    EnableWindow(field, state != 0);
-    if (edit) SendMessageA(field, EM_SETREADONLY, state == 2, 0);
-}
-
-void QDlgRange(int32_t fieldId, int32_t minimum, int32_t maximum)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    HWND field = FieldOrFail(*entry, fieldId);
-    if (!field) return;
-    if (minimum < 0 || minimum >= maximum || maximum > 65535) {
-        RaiseError(1013);
-        return;
-    }
-    if (!IsClass(field, PROGRESS_CLASSA)) {
-        RaiseError(1006);
-        return;
-    }
-    SendMessageA(field, PBM_SETRANGE32, minimum, maximum);
-}
-
-void QDlgProgress(int32_t fieldId, int32_t value, int32_t increment)
-{
-    DialogEntry* entry = CurrentOrFail();
-    if (!entry) return;
-    HWND field = FieldOrFail(*entry, fieldId);
-    if (!field) return;
-    if (!IsClass(field, PROGRESS_CLASSA)) {
-        RaiseError(1006);
-        return;
-    }
-    if (increment != 0) SendMessageA(field, PBM_DELTAPOS, value, 0);
-    else SendMessageA(field, PBM_SETPOS, value, 0);
-}

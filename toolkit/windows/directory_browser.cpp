@@ -413,7 +413,7 @@ void QDlgBrowseDir(int32_t flags, std::span<char> directory, std::string_view ca
     b.boxOwner.Release();
     if (!(flags & kBrowseKeepDirectory) && !remembered.empty()) SetCurrentDirectoryA(remembered.c_str());
     if (ended != IDOK && ended != IDCANCEL) {
-        RaiseError(1007);
+        RaiseError(kErrorLoadDialog);
         SetStateWord(4, 0);
         return;
     }

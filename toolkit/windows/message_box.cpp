@@ -40,5 +40,5 @@ void QMsgBox(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_v
     // Anything but one of the box's buttons means it did not appear.
     const int32_t result = MessageBoxAnswer(answer);
     SetStateWord(4, result);
-    if (result == -1) RaiseError(1004);
+    if (result == -1) RaiseError(kErrorCommonDialog);
 }

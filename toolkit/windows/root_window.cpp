@@ -199,7 +199,7 @@ void QRootOpen(RootSettings& settings, int32_t colours)
 void QRootTitle(std::string_view text)
 {
     if (!Root().window) {
-        RaiseError(1003);
+        RaiseError(kErrorWindowHandle);
         return;
     }
     std::string title(TrimmedText(text.substr(0, 80)));
