@@ -10,6 +10,7 @@
 
 #include "errors/errors.h"
 #include "utilities/fixed_text.h"
+#include "utilities/saturate.h"
 #include "windows/dialog_table.h"
 #include "windows/dialogs.h"
 #include "windows/dialogs_internal.h"
@@ -153,15 +154,18 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
         HWND field = GetDlgItem(entry.window, line.id);
         if (!field) continue;
         const auto& v = line.values;
-        auto clamp16 = [](double x) { return static_cast<int>(std::clamp(x, 0.0, 65535.0)); };
+        auto clamp16 = [](double x) { return SaturatingInt32(x, 0, 65535); };
+        // Numbers as the controls take them: never a negative real made unsigned.
+        auto whole = [](double x) { return static_cast<LPARAM>(SaturatingInt32(x)); };
+        auto count = [](double x) { return static_cast<WPARAM>(SaturatingInt32(x, 0)); };
         switch (line.section) {
         case FieldSection::Ranges:
             if (IsClass(field, PROGRESS_CLASSA)) {
                 SendMessageA(field, PBM_SETRANGE32, clamp16(v[0]), clamp16(v[1]));
                 SendMessageA(field, PBM_SETPOS, InitialNumber(field), 0);
             } else if (IsClass(field, TRACKBAR_CLASSA)) {
-                SendMessageA(field, TBM_SETRANGEMIN, FALSE, static_cast<LPARAM>(v[0]));
-                SendMessageA(field, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(v[1]));
+                SendMessageA(field, TBM_SETRANGEMIN, FALSE, whole(v[0]));
+                SendMessageA(field, TBM_SETRANGEMAX, FALSE, whole(v[1]));
                 SendMessageA(field, TBM_SETPOS, TRUE, InitialNumber(field));
             }
             break;
@@ -171,7 +175,7 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
             SendMessageA(field, list ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
             for (const std::string& item : line.items)
                 SendMessageA(field, list ? LB_ADDSTRING : CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            const int k = static_cast<int>(v[1]);
+            const int k = SaturatingInt32(v[1]);
             SendMessageA(field, list ? LB_SETCURSEL : CB_SETCURSEL, k > 0 ? k - 1 : -1, 0);
             break;
         }
@@ -185,17 +189,17 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
         }
         case FieldSection::Trackbars:
             if (!IsClass(field, TRACKBAR_CLASSA)) break;
-            SendMessageA(field, TBM_SETTICFREQ, static_cast<WPARAM>(v[0]), 0);
-            SendMessageA(field, TBM_SETLINESIZE, 0, static_cast<LPARAM>(v[1]));
-            SendMessageA(field, TBM_SETPAGESIZE, 0, static_cast<LPARAM>(v[2]));
+            SendMessageA(field, TBM_SETTICFREQ, count(v[0]), 0);
+            SendMessageA(field, TBM_SETLINESIZE, 0, whole(v[1]));
+            SendMessageA(field, TBM_SETPAGESIZE, 0, whole(v[2]));
             if (GetWindowLongA(field, GWL_STYLE) & TBS_ENABLESELRANGE) {
                 if (v[3] == v[4]) SendMessageA(field, TBM_CLEARSEL, TRUE, 0);
-                else SendMessageA(field, TBM_SETSEL, TRUE, MAKELPARAM(static_cast<int>(v[3]), static_cast<int>(v[4])));
+                else SendMessageA(field, TBM_SETSEL, TRUE, MAKELPARAM(SaturatingInt32(v[3], 0, 65535), SaturatingInt32(v[4], 0, 65535)));
             }
             break;
         case FieldSection::Lengths:
-            if (IsClass(field, "Edit")) SendMessageA(field, EM_LIMITTEXT, static_cast<WPARAM>(v[0]), 0);
-            else if (IsClass(field, "ComboBox")) SendMessageA(field, CB_LIMITTEXT, static_cast<WPARAM>(v[0]), 0);
+            if (IsClass(field, "Edit")) SendMessageA(field, EM_LIMITTEXT, count(v[0]), 0);
+            else if (IsClass(field, "ComboBox")) SendMessageA(field, CB_LIMITTEXT, count(v[0]), 0);
             break;
         case FieldSection::Tabs:   // tab pages are not part of this toolkit's dialogs
         case FieldSection::Grids: break;
