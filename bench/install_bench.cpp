@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
     const std::size_t plainBytes = (argc > 2 ? std::atoi(argv[2]) : 300) * 1024;
     const std::size_t textBytes = (argc > 3 ? std::atoi(argv[3]) : 250) * 1024;
-    const int rounds = std::max(1, argc > 4 ? std::atoi(argv[4]) : 3);
+    const int rounds = std::max(1, argc > 4 ? std::atoi(argv[4]) : 5);
     const std::string medium = "G:\\installbench";
     const Medium m = LayOut(medium, files, plainBytes, textBytes);
     // Run from the benchmark's folder of the build tree, where setup.exe is one level up.

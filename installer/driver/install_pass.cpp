@@ -114,7 +114,9 @@ struct ToolkitPassServices final : PassServices {
     {
         const PathBuffer from = ZeroTerminated(source), to = ZeroTerminated(destination);
         int32_t status = -1;
-        ::CopyExpanded(from.data(), 261, to.data(), 261, status);
+        copiedSize = -1;
+        ::CopyExpanded(from.data(), to.data(), status, copiedSize);
+        copiedSource = from.data();
         if (status == 0) ClearReadOnly(to.data(), 261);
         return status;
     }
@@ -133,7 +135,15 @@ struct ToolkitPassServices final : PassServices {
         return std::string(buffer.data());
     }
 
-    bool SourceSize(std::string_view path, int64_t& size) override { return SourceFileSize(path, size); }
+    // The source just copied was measured by the copy; asking again would
+    // cost a look-up of its path.
+    bool SourceSize(std::string_view path, int64_t& size) override
+    {
+        if (copiedSize >= 0 && path == copiedSource) return size = copiedSize, true;
+        return SourceFileSize(path, size);
+    }
+    std::string copiedSource;
+    int64_t copiedSize = -1;
 
     bool SourceExceedsFreeSpace(std::string_view sourcePath) override
     {

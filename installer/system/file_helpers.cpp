@@ -92,11 +92,18 @@ void FileExists(std::string_view name, Logical& exists)
 
 void CopyExpanded(const char* source, int32_t, const char* destination, int32_t, int32_t& status)
 {
+    int64_t size = 0;
+    CopyExpanded(source, destination, status, size);
+}
+
+void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize)
+{
     FileHandle from = OpenForReading(source);
     if (!from.valid()) {
         status = 1;  // as LZCopy reports a source it cannot read
         return;
     }
+    if (LARGE_INTEGER size{}; GetFileSizeEx(from.get(), &size)) sourceSize = size.QuadPart;
     // Opened, not created afresh: when the destination is the source under
     // another name, emptying it would destroy the file before it is read.
     FileHandle to(CreateFileA(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,

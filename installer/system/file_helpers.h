@@ -19,6 +19,9 @@ void FileExists(std::string_view name, Logical& exists);
 // (status 2) before anything is written.
 void CopyExpanded(const char* source, int32_t sourceLength, const char* destination, int32_t destinationLength,
                   int32_t& status);
+// The same, telling also the source file's size (in bytes, as stored on the
+// medium) when it could be opened: the copy has it at hand.
+void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize);
 
 // Rewrites path in place with the name the file has once expanded: the bare
 // name as stored on disk when that file exists, else the expanded full path.
