@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,12 @@ bool ReadPictureFile(std::string_view name, int64_t limit, PictureFile& file)
     file.size = size.QuadPart;
     // A file too large to load is not read whole: its first bytes still give its type.
     if (!PictureFileMayBeRead(static_cast<uint64_t>(file.size))) limit = std::min<int64_t>(limit, kRecognitionBytes);
-    file.bytes.resize(static_cast<std::size_t>(std::min(file.size, limit)));
+    try {
+        file.bytes.resize(static_cast<std::size_t>(std::min(file.size, limit)));
+    } catch (const std::bad_alloc&) {  // a 32-bit process may not find room; no exception leaves an operation
+        RaiseFileError(kErrorReadWrite, ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     DWORD done = 0;
     std::size_t at = 0;
     while (at < file.bytes.size()) {
@@ -122,7 +128,11 @@ void QGrLoadImage(std::string_view fileName, int32_t)
         return;
     }
     DecodedPicture picture;
-    const int32_t code = recognised.type == kPictureBmp ? DecodeBmp(file.bytes, picture) : DecodePcx(file.bytes, picture);
+    int32_t code = kPictureUnsupported;
+    try {
+        code = recognised.type == kPictureBmp ? DecodeBmp(file.bytes, picture) : DecodePcx(file.bytes, picture);
+    } catch (const std::bad_alloc&) {  // pixels within the limits, but no room for them
+    }
     if (code == kPictureReadError) {
         RaiseFileError(kErrorReadWrite, ERROR_HANDLE_EOF);
         return;
