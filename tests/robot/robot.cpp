@@ -112,6 +112,16 @@ std::vector<std::string> ButtonLabels(HWND dialog)
 
 bool Press(HWND dialog, int buttonId) { HWND button = GetDlgItem(dialog, buttonId); return button && Press(button, PressBy::Post); }
 
+// In front, and its thread has taken the activation: keys sent before that have no window to go to.
+static bool InFront(HWND window)
+{
+    GUITHREADINFO info{};
+    return SetForegroundWindow(window), WaitUntil([&] {
+        info.cbSize = sizeof info;
+        return GetForegroundWindow() == window && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+               info.hwndActive == window && info.hwndFocus; }, 5s);
+}
+
 bool Press(HWND button, PressBy how)
 {
     DWORD_PTR result = 0;
@@ -120,9 +130,9 @@ bool Press(HWND button, PressBy how)
     // Its window in front, then a click whose every event carries the
     // position: Wine may move the pointer back to where X last saw it.
     HWND top = GetAncestor(button, GA_ROOT);
-    const RECT r = (SetForegroundWindow(top), ScreenRectOf(button));
+    const RECT r = ScreenRectOf(button);
     const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    if (!WaitUntil([&] { return GetForegroundWindow() == top; }, 5s) || !SetCursorPos(centre.x, centre.y) ||
+    if (!InFront(top) || !SetCursorPos(centre.x, centre.y) ||
         !WaitUntil([&] { return WindowFromPoint(centre) == button; }, 5s))
         return false;
     INPUT input[3] = {}; const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
@@ -134,7 +144,7 @@ bool Press(HWND button, PressBy how)
 
 bool PressKey(HWND window, const std::string& key)
 {
-    if (SetForegroundWindow(window), !WaitUntil([&] { return GetForegroundWindow() == window; }, 5s)) return false;
+    if (!InFront(window)) return false;
     const bool alt = key.starts_with("alt+");
     const std::string name = alt ? key.substr(4) : key;
     const WORD vk = name == "enter" ? VK_RETURN : name == "escape" ? VK_ESCAPE : name == "space" ? VK_SPACE : name == "f4" ? VK_F4 : WORD(toupper(name[0]));
