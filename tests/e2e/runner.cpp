@@ -56,6 +56,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "lz_compress.h"
 #include "robot.h"
@@ -179,12 +180,12 @@ public:
             WNDCLASSA c{0, Procedure, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "RunnerVeto"};
             RegisterClassA(&c);
             HWND w = CreateWindowA("RunnerVeto", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, c.hInstance, nullptr);
-            DWORD& dde = dde_;  // a Program Manager of its own, answering before Wine's
-            if (!groups_.empty() && DdeInitializeA(&dde, Dde, CBF_SKIP_ALLNOTIFICATIONS, 0) == DMLERR_NO_ERROR)
-                DdeNameService(dde, DdeCreateStringHandleA(dde, "PROGMAN", CP_WINANSI), nullptr, DNS_REGISTER);
+            // A Program Manager of its own, answering before Wine's.
+            if (!groups_.empty() && DdeInitializeA(&dde_, Dde, CBF_SKIP_ALLNOTIFICATIONS, 0) == DMLERR_NO_ERROR)
+                DdeNameService(dde_, DdeCreateStringHandleA(dde_, "PROGMAN", CP_WINANSI), nullptr, DNS_REGISTER);
             threadId_ = GetCurrentThreadId(), ready_ = w != nullptr;
             for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
-            DestroyWindow(w), dde && DdeUninitialize(dde);
+            DestroyWindow(w), dde_ && DdeUninitialize(std::exchange(dde_, 0));
         });
         return WaitUntil([&] { return ready_.load(); });
     }
@@ -207,7 +208,7 @@ private:
         if (self->groups_ == "hung") return HDDEDATA(CBR_BLOCK);
         std::lock_guard lock(self->mutex_);
         std::string& known = self->groups_;  // a group it creates is in the next list
-        if (type == XTYP_REQUEST) return DdeCreateDataHandle(DWORD(self->dde_), LPBYTE(known.c_str()), DWORD(known.size() + 1), 0, item, CF_TEXT, 0);
+        if (type == XTYP_REQUEST) return DdeCreateDataHandle(self->dde_, LPBYTE(known.c_str()), DWORD(known.size() + 1), 0, item, CF_TEXT, 0);
         char text[1100] = {};
         if (type != XTYP_EXECUTE || !DdeGetData(data, LPBYTE(text), sizeof text - 1, 0)) return nullptr;
         if (std::string t = text; t.starts_with("[CreateGroup(")) known += "\r\n" + t.substr(13, t.size() - 15);

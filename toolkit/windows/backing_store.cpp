@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "windows/device_context.h"
+
 BackingStore& BackingStore::operator=(BackingStore&& other) noexcept
 {
     if (this != &other) {
@@ -32,10 +34,11 @@ bool BackingStore::Grow(int width, int height)
     height = std::max(height, height_);
     if (dc_ && width == width_ && height == height_) return true;
     BackingStore grown;
-    HDC screen = GetDC(nullptr);
-    grown.dc_ = CreateCompatibleDC(screen);
-    grown.bitmap_.reset(CreateCompatibleBitmap(screen, width, height));
-    ReleaseDC(nullptr, screen);
+    {
+        const WindowDC screen(nullptr);
+        grown.dc_ = CreateCompatibleDC(screen.get());
+        grown.bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
+    }
     if (!grown.dc_ || !grown.bitmap_) return false;
     grown.previous_ = SelectObject(grown.dc_, grown.bitmap_.get());
     grown.width_ = width, grown.height_ = height;

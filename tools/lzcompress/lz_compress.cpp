@@ -75,6 +75,12 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
     std::vector<int32_t> root(std::size_t{1} << kHashBits, kNone);
     std::vector<int32_t> last3(std::size_t{1} << kHash3Bits, kNone);
     std::vector<int32_t> previous3(kSlots, kNone);
+    // No match of four: any start of the same three bytes in the window will
+    // do. They all share the hash, and its chain from `from` holds them all.
+    auto threeByteMatch = [&](int32_t from, std::size_t pos, int32_t oldest, std::size_t& best, std::size_t& bestFrom) {
+        for (; best < kMinMatch && from >= oldest; from = previous3[static_cast<std::size_t>(from) % kSlots])
+            if (std::memcmp(t + from, t + pos, kMinMatch) == 0) best = kMinMatch, bestFrom = static_cast<std::size_t>(from);
+    };
     // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the larger.
     std::vector<int32_t> children(2 * kSlots, kNone);
     // Every position is recorded once: no need to clear these first.
@@ -93,9 +99,9 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         int32_t& treeRoot = root[HashOf(t + pos)];
         int32_t& three = last3[Hash3Of(t + pos)];
-        int32_t cand3 = three;
+        const int32_t sameThree = three;
         three = static_cast<int32_t>(pos);
-        previous3[pos % kSlots] = cand3;
+        previous3[pos % kSlots] = sameThree;
         int32_t node = treeRoot;
         treeRoot = static_cast<int32_t>(pos);
         // Where the next node of each side goes, and the prefix every node
@@ -128,10 +134,7 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
             largerLen = nodeSmaller ? largerLen : len;
             node = nodeChildren[nodeSmaller ? 1 : 0];
         }
-        // No match of four: any start of the same three bytes in the window
-        // will do. They all share the hash, and its chain holds them all.
-        for (; best < kMinMatch && cand3 >= oldest; cand3 = previous3[static_cast<std::size_t>(cand3) % kSlots])
-            if (std::memcmp(t + cand3, t + pos, kMinMatch) == 0) best = kMinMatch, bestFrom = static_cast<std::size_t>(cand3);
+        threeByteMatch(sameThree, pos, oldest, best, bestFrom);
         record(pos, best, bestFrom);
     }
     // The last few positions have no full key and are not inserted: search
@@ -149,8 +152,7 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
             (nodeSmaller ? smallerLen : largerLen) = len;
             node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
         }
-        for (int32_t c = last3[Hash3Of(t + pos)]; best < kMinMatch && c >= oldest; c = previous3[static_cast<std::size_t>(c) % kSlots])
-            if (std::memcmp(t + c, t + pos, kMinMatch) == 0) best = kMinMatch, bestFrom = static_cast<std::size_t>(c);
+        threeByteMatch(last3[Hash3Of(t + pos)], pos, oldest, best, bestFrom);
         for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
             while (len < limit && t[from + len] == t[pos + len]) ++len;
