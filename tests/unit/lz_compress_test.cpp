@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -21,6 +22,15 @@ Bytes Random(std::size_t size, unsigned seed, std::size_t again = 0)
     return b;
 }
 
+// Random bytes where a block reappears 3000 bytes later, just after the middle:
+// a large input is searched in halves, and the second must see the first.
+Bytes AcrossTheHalves()
+{
+    Bytes b = Random(70000, 5);
+    std::copy_n(b.begin() + 32000, 2000, b.begin() + 35000);
+    return b;
+}
+
 struct Sample { const char* name; Bytes data; std::size_t size; };
 
 // Sizes of the cheapest parse: a run is one literal then matches of 18,
@@ -30,6 +40,7 @@ const std::vector<Sample> kSamples = {
     {"empty", {}, 14}, {"one byte", {'A'}, 16}, {"repeated", Bytes(100000, 0), 11822},
     {"leading blanks", Text(std::string(40, ' ') + "x"), 22}, {"incompressible", Random(10000, 1), 11263},
     {"4096 back", Random(4096, 2, 4196), 5120}, {"4097 back", Random(4097, 3, 4097), 9225},
+    {"across the halves", AcrossTheHalves(), 76737},
 };
 
 // Every sample back as it was through our expander.

@@ -4,7 +4,10 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -47,8 +50,15 @@ std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
     return kMaxMatch;
 }
 
-// The longest match at every position of data. The search runs over a copy
-// that starts with the ring's 4096 blanks, so a match may begin there.
+struct Matches {
+    std::unique_ptr<uint8_t[]> length;    // 0 when shorter than kMinMatch
+    std::unique_ptr<uint16_t[]> source;   // ring position the match copies from
+};
+
+// The longest match of every text position in [first, last), where the text
+// t holds the data from kWindow to end. Only the window before a position
+// counts, so a range needs the starts of the kWindow positions before it and
+// nothing earlier: ranges can be searched apart, each with trees of its own.
 //
 // Every earlier start within the window sits in a binary search tree keyed by
 // its next 18 bytes, one tree per hash of the first four; a chain per hash of
@@ -59,19 +69,8 @@ std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
 // splitting the old tree along that path; a node is then always newer than
 // everything below it, so the first node found outside the window cuts off
 // its whole subtree. A node with an equal key is replaced by the new one.
-struct Matches {
-    std::unique_ptr<uint8_t[]> length;    // 0 when shorter than kMinMatch
-    std::unique_ptr<uint16_t[]> source;   // ring position the match copies from
-};
-
-Matches FindLongestMatches(std::span<const uint8_t> data)
+void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::size_t last, const Matches& m)
 {
-    const std::size_t n = data.size();
-    std::vector<uint8_t> text(kWindow + n + 32, ' ');
-    std::copy(data.begin(), data.end(), text.begin() + kWindow);
-    const uint8_t* t = text.data();
-    const std::size_t end = kWindow + n;
-
     std::vector<int32_t> root(std::size_t{1} << kHashBits, kNone);
     std::vector<int32_t> last3(std::size_t{1} << kHash3Bits, kNone);
     std::vector<int32_t> previous3(kSlots, kNone);
@@ -83,10 +82,8 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
     };
     // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the larger.
     std::vector<int32_t> children(2 * kSlots, kNone);
-    // Every position is recorded once: no need to clear these first.
-    Matches m{std::make_unique_for_overwrite<uint8_t[]>(n), std::make_unique_for_overwrite<uint16_t[]>(n)};
     auto record = [&](std::size_t pos, std::size_t len, std::size_t from) {
-        if (pos < kWindow) return;
+        if (pos < first) return;
         m.length[pos - kWindow] = static_cast<uint8_t>(len < kMinMatch ? 0 : len);
         // Text position kWindow is written at ring position kFirstRingPos.
         m.source[pos - kWindow] = static_cast<uint16_t>((from + kFirstRingPos) % kWindow);
@@ -94,8 +91,8 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
 
     // The blanks before the data all have the same key, each replacing the
     // one before: only the last such start would stay in the tree.
-    std::size_t pos = kWindow - kMaxMatch;
-    for (; pos + kMaxMatch <= end; ++pos) {
+    std::size_t pos = first == kWindow ? kWindow - kMaxMatch : first - kWindow;
+    for (; pos < last && pos + kMaxMatch <= end; ++pos) {
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         int32_t& treeRoot = root[HashOf(t + pos)];
         int32_t& three = last3[Hash3Of(t + pos)];
@@ -137,6 +134,7 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         threeByteMatch(sameThree, pos, oldest, best, bestFrom);
         record(pos, best, bestFrom);
     }
+    if (pos == last) return;
     // The last few positions have no full key and are not inserted: search
     // the tree comparing only the bytes left, then the few starts after it.
     const std::size_t inTree = pos;
@@ -161,6 +159,49 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         record(pos, best, bestFrom);
     }
     for (; pos < end; ++pos) record(pos, 0, 0);
+}
+
+// Below this a second thread costs more than it saves.
+constexpr std::size_t kSplitSize = 64 * 1024;
+
+// The longest match at every position of data. The search runs over a copy
+// that starts with the ring's 4096 blanks, so a match may begin there. A
+// larger input is searched in two halves at once; where it is split depends
+// on its size alone, so the output does not depend on the machine.
+Matches FindLongestMatches(std::span<const uint8_t> data)
+{
+    const std::size_t n = data.size();
+    std::vector<uint8_t> text(kWindow + n + 32, ' ');
+    std::copy(data.begin(), data.end(), text.begin() + kWindow);
+    const uint8_t* t = text.data();
+    const std::size_t end = kWindow + n;
+    // Every position is recorded once: no need to clear these first.
+    Matches m{std::make_unique_for_overwrite<uint8_t[]>(n), std::make_unique_for_overwrite<uint16_t[]>(n)};
+    std::size_t split = end;
+    std::exception_ptr secondFailed;  // what the second half threw, thrown again here
+    std::thread second;
+    if (n >= kSplitSize) {
+        const std::size_t middle = kWindow + n / 2;
+        try {
+            second = std::thread([&, middle] {
+                try {
+                    FindMatchesIn(t, end, middle, end, m);
+                } catch (...) {
+                    secondFailed = std::current_exception();
+                }
+            });
+            split = middle;
+        } catch (const std::system_error&) {  // no thread: all on this one
+        }
+    }
+    // Joined whatever this half does: a thread must not outlive what it reads.
+    struct Join {
+        std::thread& thread;
+        ~Join() { if (thread.joinable()) thread.join(); }
+    } join{second};
+    FindMatchesIn(t, end, kWindow, split, m);
+    if (second.joinable()) second.join();
+    if (secondFailed) std::rethrow_exception(secondFailed);
     return m;
 }
 
