@@ -85,7 +85,6 @@ bool IsDirectoryAttribute(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-
 // The name a directory entry has in long form; the name itself when the
 // entry cannot be found.
 std::string LongEntryName(const std::string& directory, const std::string& name)

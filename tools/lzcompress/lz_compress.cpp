@@ -194,13 +194,14 @@ Matches FindLongestMatches(std::span<const uint8_t> data)
         } catch (const std::system_error&) {  // no thread: all on this one
         }
     }
-    // Joined whatever this half does: a thread must not outlive what it reads.
-    struct Join {
-        std::thread& thread;
-        ~Join() { if (thread.joinable()) thread.join(); }
-    } join{second};
-    FindMatchesIn(t, end, kWindow, split, m);
-    if (second.joinable()) second.join();
+    {
+        // Joined whatever this half does: a thread must not outlive what it reads.
+        struct Join {
+            std::thread& thread;
+            ~Join() { if (thread.joinable()) thread.join(); }
+        } join{second};
+        FindMatchesIn(t, end, kWindow, split, m);
+    }
     if (secondFailed) std::rethrow_exception(secondFailed);
     return m;
 }
