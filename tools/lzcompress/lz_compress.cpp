@@ -37,21 +37,23 @@ uint32_t Hash3Of(const uint8_t* p)
     return (v * 2654435761u) >> (32 - kHash3Bits);
 }
 
-// The length of the common prefix of a and b, at least from and at most
-// kMaxMatch. Reads up to 25 bytes past b: the text is padded.
-std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b, std::size_t from)
+// The length of the common prefix of a and b, at most kMaxMatch. Reads 24
+// bytes from each: the text is padded. Without branches, since where two
+// keys differ is data.
+std::size_t CommonPrefix(const uint8_t* a, const uint8_t* b)
 {
-    for (std::size_t len = from; len < kMaxMatch; len += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + len, 8);
-        std::memcpy(&y, b + len, 8);
-        if (x != y) return std::min(kMaxMatch, len + static_cast<std::size_t>(__builtin_ctzll(x ^ y)) / 8);
-    }
-    return kMaxMatch;
+    uint64_t x[3], y[3];
+    std::memcpy(x, a, sizeof x);
+    std::memcpy(y, b, sizeof y);
+    const int z0 = std::countr_zero(x[0] ^ y[0]), z1 = std::countr_zero(x[1] ^ y[1]);
+    const int z2 = std::countr_zero((x[2] ^ y[2]) | uint64_t{1} << 16);
+    return static_cast<std::size_t>(z0 < 64 ? z0 / 8 : z1 < 64 ? 8 + z1 / 8 : 16 + z2 / 8);
 }
 
 struct Matches {
-    std::unique_ptr<uint8_t[]> length;    // 0 when shorter than kMinMatch
+    // The longest match at each position, 0 when shorter than kMinMatch;
+    // once parsed, the length of the item chosen there (1 a literal).
+    std::unique_ptr<uint8_t[]> length;
     std::unique_ptr<uint16_t[]> source;   // ring position the match copies from
 };
 
@@ -101,18 +103,16 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
         previous3[pos % kSlots] = sameThree;
         int32_t node = treeRoot;
         treeRoot = static_cast<int32_t>(pos);
-        // Where the next node of each side goes, and the prefix every node
-        // still to come shares with that side's bound.
+        // Where the next node of each side goes.
         int32_t* smallerLink = &children[2 * (pos % kSlots)];
         int32_t* largerLink = smallerLink + 1;
-        std::size_t smallerLen = 0, largerLen = 0;
         std::size_t best = 0, bestFrom = 0;
         for (;;) {
             if (node < oldest) {  // kNone too
                 *smallerLink = *largerLink = kNone;
                 break;
             }
-            const std::size_t len = CommonPrefix(t + node, t + pos, std::min(smallerLen, largerLen));
+            const std::size_t len = CommonPrefix(t + node, t + pos);
             if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
             int32_t* nodeChildren = &children[2 * (static_cast<std::size_t>(node) % kSlots)];
             if (len == kMaxMatch) {
@@ -127,8 +127,6 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
             *(nodeSmaller ? smallerLink : largerLink) = node;
             smallerLink = nodeSmaller ? nodeChildren + 1 : smallerLink;
             largerLink = nodeSmaller ? largerLink : nodeChildren;
-            smallerLen = nodeSmaller ? len : smallerLen;
-            largerLen = nodeSmaller ? largerLen : len;
             node = nodeChildren[nodeSmaller ? 1 : 0];
         }
         threeByteMatch(sameThree, pos, oldest, best, bestFrom);
@@ -141,13 +139,12 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
     for (; pos + kMinMatch <= end; ++pos) {
         const std::size_t limit = end - pos;
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
-        std::size_t best = 0, bestFrom = 0, smallerLen = 0, largerLen = 0;
+        std::size_t best = 0, bestFrom = 0;
         for (int32_t node = limit > kMinMatch ? root[HashOf(t + pos)] : kNone; node >= oldest;) {
-            const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos, std::min(smallerLen, largerLen)));
+            const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos));
             if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
             if (len == limit) break;
             const bool nodeSmaller = t[node + len] < t[pos + len];
-            (nodeSmaller ? smallerLen : largerLen) = len;
             node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
         }
         threeByteMatch(last3[Hash3Of(t + pos)], pos, oldest, best, bestFrom);
@@ -161,48 +158,106 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
     for (; pos < end; ++pos) record(pos, 0, 0);
 }
 
+// The cheapest encoding of every suffix, found from the end backwards: a
+// literal costs 9 bits, a match 17, and any length from 3 up to the longest
+// match at a position can be used (a shorter match is a prefix of the
+// longest). The file's size in bytes is the bits rounded up, so fewest bits
+// means smallest file.
+//
+// The best match at i ends where the suffix cost is least among the next 3
+// to 18 positions. Keys (a suffix's cost, then its position's low byte) are
+// kept with their minima over runs of 2, 4, 8 and 16 positions, so each such
+// minimum is that of two overlapping runs. Only the next 32 positions are
+// kept: that is all a run from a given position on needs, so it can stop at
+// any position and go on from there later.
+class SuffixCosts {
+public:
+    explicit SuffixCosts(std::size_t n)
+    {
+        for (auto& level : runMin_) level.fill(UINT64_MAX);  // past the end
+        Store(n, 0);
+    }
+
+    // Chooses the item at every i in [to, from), the costs from `from` on
+    // being known, and puts its length in place of the longest match there.
+    void Run(const Matches& m, std::size_t from, std::size_t to)
+    {
+        for (std::size_t i = from; i-- > to;) {
+            uint8_t step = 1;
+            uint64_t bits = (runMin_[0][(i + 1) % 32] >> 8) + kLiteralBits;
+            if (const std::size_t longest = m.length[i]; longest >= kMinMatch) {
+                const std::size_t first = i + kMinMatch, count = longest - kMinMatch + 1;
+                const int k = std::bit_width(count) - 1;
+                const uint64_t key = std::min(runMin_[k][first % 32], runMin_[k][(first + count - (std::size_t{1} << k)) % 32]);
+                const uint64_t matchBits = (key >> 8) + kMatchBits;
+                const bool useMatch = matchBits < bits;  // which wins is data: no branch
+                bits = useMatch ? matchBits : bits;
+                step = static_cast<uint8_t>(useMatch ? ((key & 0xFF) - i) & 0xFF : 1);
+            }
+            m.length[i] = step;
+            Store(i, bits);
+        }
+    }
+
+private:
+    void Store(std::size_t i, uint64_t bits)
+    {
+        runMin_[0][i % 32] = bits << 8 | (i & 0xFF);
+        for (std::size_t k = 1; k < runMin_.size(); ++k)
+            runMin_[k][i % 32] = std::min(runMin_[k - 1][i % 32], runMin_[k - 1][(i + (std::size_t{1} << (k - 1))) % 32]);
+    }
+
+    std::array<std::array<uint64_t, 32>, 5> runMin_;  // runMin_[k][j % 32]: least key of j..j+2^k-1
+};
+
 // Below this a second thread costs more than it saves.
 constexpr std::size_t kSplitSize = 64 * 1024;
 
-// The longest match at every position of data. The search runs over a copy
-// that starts with the ring's 4096 blanks, so a match may begin there. A
-// larger input is searched in two halves at once; where it is split depends
-// on its size alone, so the output does not depend on the machine.
-Matches FindLongestMatches(std::span<const uint8_t> data)
+// The optimal parse of data. The match search runs over a copy that starts
+// with the ring's 4096 blanks, so a match may begin there. A larger input is
+// split in two: the second part's matches and then its suffix costs are
+// found on a second thread while this one searches the first part, which is
+// the larger by about the costs' share, and the costs then go on into the
+// first part. Where the input is split depends on its size alone, so the
+// output does not depend on the machine.
+Matches ParseOptimally(std::span<const uint8_t> data)
 {
     const std::size_t n = data.size();
     std::vector<uint8_t> text(kWindow + n + 32, ' ');
     std::copy(data.begin(), data.end(), text.begin() + kWindow);
     const uint8_t* t = text.data();
     const std::size_t end = kWindow + n;
-    // Every position is recorded once: no need to clear these first.
+    // Every position is written before it is read: no need to clear these.
     Matches m{std::make_unique_for_overwrite<uint8_t[]>(n), std::make_unique_for_overwrite<uint16_t[]>(n)};
-    std::size_t split = end;
-    std::exception_ptr secondFailed;  // what the second half threw, thrown again here
+    SuffixCosts costs(n);
+    std::size_t split = n;
+    std::exception_ptr secondFailed;  // what the second part threw, thrown again here
     std::thread second;
     if (n >= kSplitSize) {
-        const std::size_t middle = kWindow + n / 2;
+        const std::size_t at = n / 32 * 17;
         try {
-            second = std::thread([&, middle] {
+            second = std::thread([&, at] {
                 try {
-                    FindMatchesIn(t, end, middle, end, m);
+                    FindMatchesIn(t, end, kWindow + at, end, m);
+                    costs.Run(m, n, at);
                 } catch (...) {
                     secondFailed = std::current_exception();
                 }
             });
-            split = middle;
+            split = at;
         } catch (const std::system_error&) {  // no thread: all on this one
         }
     }
     {
-        // Joined whatever this half does: a thread must not outlive what it reads.
+        // Joined whatever this part does: a thread must not outlive what it uses.
         struct Join {
             std::thread& thread;
             ~Join() { if (thread.joinable()) thread.join(); }
         } join{second};
-        FindMatchesIn(t, end, kWindow, split, m);
+        FindMatchesIn(t, end, kWindow, kWindow + split, m);
     }
     if (secondFailed) std::rethrow_exception(secondFailed);
+    costs.Run(m, split, 0);
     return m;
 }
 
@@ -221,42 +276,8 @@ std::vector<uint8_t> CompressLz(std::span<const uint8_t> data, char replacedChar
     out.push_back(static_cast<uint8_t>(replacedChar));
     PutLe32(out, static_cast<uint32_t>(n));
 
-    // Cheapest encoding of every suffix: a literal costs 9 bits, a match 17,
-    // and any length from 3 up to the longest match at a position can be used
-    // (a shorter match is a prefix of the longest). The file's size in bytes
-    // is the bits rounded up, so fewest bits means smallest file.
-    //
-    // The best match at i ends where the suffix cost is least among the next
-    // 3 to 18 positions. Keys (a suffix's cost, then its position's low byte)
-    // are kept with their minima over runs of 2, 4, 8 and 16 positions, so
-    // each such minimum is that of two overlapping runs. Only the next 32
-    // positions are kept.
-    const Matches m = FindLongestMatches(data);
-    std::array<std::array<uint64_t, 32>, 5> runMin;  // runMin[k][j % 32]: least key of j..j+2^k-1
-    for (auto& level : runMin) level.fill(UINT64_MAX);  // past the end
-    auto keyAt = [&](std::size_t j) { return runMin[0][j % 32]; };
-    auto store = [&](std::size_t i, uint64_t bits) {
-        runMin[0][i % 32] = bits << 8 | (i & 0xFF);
-        for (std::size_t k = 1; k < runMin.size(); ++k)
-            runMin[k][i % 32] = std::min(runMin[k - 1][i % 32], runMin[k - 1][(i + (std::size_t{1} << (k - 1))) % 32]);
-    };
-    store(n, 0);
-    const auto step = std::make_unique_for_overwrite<uint8_t[]>(n);
-    for (std::size_t i = n; i-- > 0;) {
-        step[i] = 1;
-        uint64_t bits = (keyAt(i + 1) >> 8) + kLiteralBits;
-        if (const std::size_t longest = m.length[i]; longest >= kMinMatch) {
-            const std::size_t first = i + kMinMatch, count = longest - kMinMatch + 1;
-            const int k = std::bit_width(count) - 1;
-            const uint64_t key = std::min(runMin[k][first % 32], runMin[k][(first + count - (std::size_t{1} << k)) % 32]);
-            const uint64_t matchBits = (key >> 8) + kMatchBits;
-            const bool useMatch = matchBits < bits;  // which wins is data: no branch
-            bits = useMatch ? matchBits : bits;
-            step[i] = static_cast<uint8_t>(useMatch ? ((key & 0xFF) - i) & 0xFF : 1);
-        }
-        store(i, bits);
-    }
-
+    const Matches m = ParseOptimally(data);
+    const uint8_t* step = m.length.get();
     out.reserve(out.size() + n + n / 8 + 1);
     std::size_t flagAt = 0;
     int item = 8;
