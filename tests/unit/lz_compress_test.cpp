@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -57,6 +58,8 @@ TEST(LzCompress, RoundTripsAndPinsTheParse)
         std::ifstream in("lz_sample.dat", std::ios::binary);
         EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), s.data) << s.name;
     }
+    std::remove("lz_sample.da_");
+    std::remove("lz_sample.dat");
     // The second "hello" reaches back into the ring's blanks for its space.
     EXPECT_EQ(CompressLz(Text("hello hello hello world\n"), 0),
               Text(std::string("SZDD\x88\xF0\x27\x33" "A\0\x18\0\0\0" "\xDFhello\xEF\xFAwo\x0Frld\n", 29)));
