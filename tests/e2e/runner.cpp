@@ -463,7 +463,13 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "exit") {
         DWORD code = ~0u;
-        return process_.WaitForExit(kPatience, &code) && Expect("exit code", [&] { return code; }, std::stoul(rest));
+        if (!process_.WaitForExit(kPatience, &code)) {
+            std::string shown;  // what it still shows says where it stopped
+            for (HWND w : TopWindows(process_.id()))
+                if (IsWindowVisible(w)) shown += " [" + ClassName(w) + " \"" + WindowText(w) + "\"]";
+            return Fail("still running after " + std::to_string(kPatience.count() / 1000) + " s, showing" + (shown.empty() ? " nothing" : shown));
+        }
+        return Expect("exit code", [&] { return code; }, std::stoul(rest));
     }
     if (verb == "output") return Expect("output", [&] { const std::string out = ReadFile(output_); return out.substr(0, out.find('\r')); }, rest);
     return false;
