@@ -20,21 +20,31 @@ constexpr std::size_t kMaxMatch = 18;
 constexpr uint32_t kLiteralBits = 9;
 constexpr uint32_t kMatchBits = 17;
 
-constexpr int kHashBits = 15;
-constexpr std::size_t kSlots = 2 * kWindow;  // tree links by position; more than the window
+constexpr std::size_t kTreeKey = 6;  // the bytes that choose a match's tree
+constexpr int kTreeHashBits = 15;
+constexpr int kChainHashBits = 14;
+constexpr std::size_t kSlots = 2 * kWindow;  // links by position; more than the window
 constexpr int32_t kNone = -1;
 
-uint32_t HashOf(const uint8_t* p)
+// The eight bytes at p, the first in the lowest bits.
+uint64_t Load8(const uint8_t* p)
 {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return (v * 2654435761u) >> (32 - kHashBits);
+    static_assert(std::endian::native == std::endian::little);
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
 }
-constexpr int kHash3Bits = 16;
-uint32_t Hash3Of(const uint8_t* p)
+
+// A hash of the first `bytes` bytes (1 to 8) of eight, in `bits` bits.
+uint32_t HashOf(uint64_t eight, std::size_t bytes, int bits)
 {
-    uint32_t v = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
-    return (v * 2654435761u) >> (32 - kHash3Bits);
+    return static_cast<uint32_t>(((eight << (64 - 8 * bytes)) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
+
+// Whether a and b start with the same `bytes` bytes (1 to 8).
+bool SameStart(const uint8_t* a, const uint8_t* b, std::size_t bytes)
+{
+    return ((Load8(a) ^ Load8(b)) << (64 - 8 * bytes)) == 0;
 }
 
 // The length of the common prefix of a and b, at most kMaxMatch. Reads 24
@@ -63,27 +73,36 @@ struct Matches {
 // nothing earlier: ranges can be searched apart, each with trees of its own.
 //
 // Every earlier start within the window sits in a binary search tree keyed by
-// its next 18 bytes, one tree per hash of the first four; a chain per hash of
-// the first three finds the matches of just three bytes. The longest match
-// of a new key is with its neighbour in key order, and both neighbours lie on
-// the path that inserting the key walks, so walking it finds the true longest
-// match (the parse after this needs it). Each key is inserted as the new root,
-// splitting the old tree along that path; a node is then always newer than
-// everything below it, so the first node found outside the window cuts off
-// its whole subtree. A node with an equal key is replaced by the new one.
+// its next 18 bytes, one tree per hash of the first six. The longest match of
+// a new key is with its neighbour in key order, and both neighbours lie on
+// the path that inserting the key walks, so walking it finds the longest
+// match of six bytes or more when there is one (the parse after this needs
+// the true longest). Each key is inserted as the new root, splitting the old
+// tree along that path; a node is then always newer than everything below
+// it, so the first node found outside the window cuts off its whole subtree.
+// A node with an equal key is replaced by the new one.
+//
+// Shorter matches come from chains, one per hash of the first five, four and
+// three bytes: with no longer match in the window, the first start on the
+// chain that shares those bytes will do, and the chain holds them all.
 void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::size_t last, const Matches& m)
 {
-    std::vector<int32_t> root(std::size_t{1} << kHashBits, kNone);
-    std::vector<int32_t> last3(std::size_t{1} << kHash3Bits, kNone);
-    std::vector<int32_t> previous3(kSlots, kNone);
-    // No match of four: any start of the same three bytes in the window will
-    // do. They all share the hash, and its chain from `from` holds them all.
-    auto threeByteMatch = [&](int32_t from, std::size_t pos, int32_t oldest, std::size_t& best, std::size_t& bestFrom) {
-        for (; best < kMinMatch && from >= oldest; from = previous3[static_cast<std::size_t>(from) % kSlots])
-            if (std::memcmp(t + from, t + pos, kMinMatch) == 0) best = kMinMatch, bestFrom = static_cast<std::size_t>(from);
-    };
+    std::vector<int32_t> root(std::size_t{1} << kTreeHashBits, kNone);
     // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the larger.
     std::vector<int32_t> children(2 * kSlots, kNone);
+    struct Chain {
+        std::size_t bytes;
+        std::vector<int32_t> newest = std::vector<int32_t>(std::size_t{1} << kChainHashBits, kNone);
+        std::vector<int32_t> previous = std::vector<int32_t>(kSlots, kNone);  // by position
+    };
+    Chain five{5}, four{4}, three{kMinMatch};
+    Chain* const chains[] = {&five, &four, &three};
+    // A match of chain.bytes when nothing as long was found, from the newest
+    // start `from` on.
+    auto chainMatch = [&](const Chain& chain, int32_t from, std::size_t pos, int32_t oldest, std::size_t& best, std::size_t& bestFrom) {
+        for (; best < chain.bytes && from >= oldest; from = chain.previous[static_cast<std::size_t>(from) % kSlots])
+            if (SameStart(t + from, t + pos, chain.bytes)) best = chain.bytes, bestFrom = static_cast<std::size_t>(from);
+    };
     auto record = [&](std::size_t pos, std::size_t len, std::size_t from) {
         if (pos < first) return;
         m.length[pos - kWindow] = static_cast<uint8_t>(len < kMinMatch ? 0 : len);
@@ -96,11 +115,15 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
     std::size_t pos = first == kWindow ? kWindow - kMaxMatch : first - kWindow;
     for (; pos < last && pos + kMaxMatch <= end; ++pos) {
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
-        int32_t& treeRoot = root[HashOf(t + pos)];
-        int32_t& three = last3[Hash3Of(t + pos)];
-        const int32_t sameThree = three;
-        three = static_cast<int32_t>(pos);
-        previous3[pos % kSlots] = sameThree;
+        const uint64_t key = Load8(t + pos);
+        int32_t sameStart[3];  // the newest earlier start on each chain
+        for (std::size_t c = 0; c < 3; ++c) {
+            int32_t& newest = chains[c]->newest[HashOf(key, chains[c]->bytes, kChainHashBits)];
+            sameStart[c] = newest;
+            newest = static_cast<int32_t>(pos);
+            chains[c]->previous[pos % kSlots] = sameStart[c];
+        }
+        int32_t& treeRoot = root[HashOf(key, kTreeKey, kTreeHashBits)];
         int32_t node = treeRoot;
         treeRoot = static_cast<int32_t>(pos);
         // Where the next node of each side goes.
@@ -129,25 +152,36 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
             largerLink = nodeSmaller ? largerLink : nodeChildren;
             node = nodeChildren[nodeSmaller ? 1 : 0];
         }
-        threeByteMatch(sameThree, pos, oldest, best, bestFrom);
+        // Shorter than six: without a match of three there is none at all,
+        // which is what most positions of data that does not compress find.
+        if (best < kTreeKey) {
+            chainMatch(three, sameStart[2], pos, oldest, best, bestFrom);
+            if (best >= kMinMatch) {
+                chainMatch(five, sameStart[0], pos, oldest, best, bestFrom);
+                chainMatch(four, sameStart[1], pos, oldest, best, bestFrom);
+            }
+        }
         record(pos, best, bestFrom);
     }
     if (pos == last) return;
     // The last few positions have no full key and are not inserted: search
-    // the tree comparing only the bytes left, then the few starts after it.
+    // the tree and the chains their bytes left allow, comparing only those,
+    // then the few starts after the inserted ones.
     const std::size_t inTree = pos;
     for (; pos + kMinMatch <= end; ++pos) {
         const std::size_t limit = end - pos;
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         std::size_t best = 0, bestFrom = 0;
-        for (int32_t node = limit > kMinMatch ? root[HashOf(t + pos)] : kNone; node >= oldest;) {
+        for (int32_t node = limit >= kTreeKey ? root[HashOf(Load8(t + pos), kTreeKey, kTreeHashBits)] : kNone; node >= oldest;) {
             const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos));
             if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
             if (len == limit) break;
             const bool nodeSmaller = t[node + len] < t[pos + len];
             node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
         }
-        threeByteMatch(last3[Hash3Of(t + pos)], pos, oldest, best, bestFrom);
+        for (const Chain* chain : chains)
+            if (chain->bytes <= limit && best < kTreeKey)
+                chainMatch(*chain, chain->newest[HashOf(Load8(t + pos), chain->bytes, kChainHashBits)], pos, oldest, best, bestFrom);
         for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
             while (len < limit && t[from + len] == t[pos + len]) ++len;
