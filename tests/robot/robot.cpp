@@ -135,6 +135,10 @@ bool Press(HWND button, PressBy how)
     if (!InFront(top) || !SetCursorPos(centre.x, centre.y) ||
         !WaitUntil([&] { return WindowFromPoint(centre) == button; }, 5s))
         return false;
+    // A window that has just appeared may still be taking what X says about
+    // it (focus, the pointer entering): let its thread catch up first.
+    DWORD_PTR caughtUp = 0;
+    SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &caughtUp);
     INPUT input[3] = {}; const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
     for (int i = 0; i < 3; ++i)
         input[i].type = INPUT_MOUSE, input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,

@@ -14,12 +14,14 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-// size random bytes, then the first again bytes of them once more.
-Bytes Random(std::size_t size, unsigned seed, std::size_t again = 0)
+// size random bytes (or letters, of the first `letters` of the alphabet),
+// then the first again bytes of them once more.
+Bytes Random(std::size_t size, unsigned seed, std::size_t again = 0, unsigned letters = 0)
 {
     std::mt19937 rng(seed);
     Bytes b(size + again);
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = i < size ? static_cast<uint8_t>(rng()) : b[i - size];
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = i >= size ? b[i - size] : static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
     return b;
 }
 
@@ -32,26 +34,18 @@ Bytes AcrossTheHalves()
     return b;
 }
 
-// Letters of a small alphabet: matches of every length, most of them short.
-Bytes Letters(std::size_t size, unsigned seed, int letters)
-{
-    std::mt19937 rng(seed);
-    Bytes b(size);
-    for (uint8_t& c : b) c = static_cast<uint8_t>('a' + rng() % static_cast<unsigned>(letters));
-    return b;
-}
-
 struct Sample { const char* name; Bytes data; std::size_t size; };
 
 // Sizes of the cheapest parse: a run is one literal then matches of 18,
 // leading blanks match the ring's blanks, a block repeated 4096 bytes later
-// is all matches, one repeated 4097 bytes later is out of reach; the last
-// six bytes match the first six.
+// is all matches, one repeated 4097 bytes later is out of reach; a few
+// letters match in every length, mostly short; the last six bytes match the
+// first six.
 const std::vector<Sample> kSamples = {
     {"empty", {}, 14}, {"one byte", {'A'}, 16}, {"repeated", Bytes(100000, 0), 11822},
     {"leading blanks", Text(std::string(40, ' ') + "x"), 22}, {"incompressible", Random(10000, 1), 11263},
     {"4096 back", Random(4096, 2, 4196), 5120}, {"4097 back", Random(4097, 3, 4097), 9225},
-    {"across the halves", AcrossTheHalves(), 76737}, {"few letters", Letters(2000, 7, 5), 1096},
+    {"across the halves", AcrossTheHalves(), 76737}, {"few letters", Random(2000, 7, 0, 5), 1096},
     {"six again at the end", Random(1000, 9, 6), 1142},
 };
 
