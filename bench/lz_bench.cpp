@@ -1,9 +1,11 @@
 // The LZ compressor beside Debian's mscompress, on the same files in the same
 // run: text, a program, gzip data, an empty file, one repeated byte and
 // random bytes. Prints both sizes and times per file and in total; each time
-// is the best of a few runs, since other work on the machine only adds.
+// is the best of several runs, since other work on the machine only adds (on
+// a shared machine three runs of a few milliseconds often find no quiet
+// moment).
 //   lz_bench [KIB [RUNS]]    KIB: size of the larger files (default 256),
-//                            RUNS: runs of each compressor per file (default 3)
+//                            RUNS: runs of each compressor per file (default 10)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -80,7 +82,7 @@ void PrintRow(const Row& r, bool withTheirs)
 int main(int argc, char** argv)
 {
     const std::size_t size = (argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 256) * 1024;
-    const int runs = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
+    const int runs = std::max(1, argc > 2 ? std::atoi(argv[2]) : 10);
     const fs::path dir = fs::temp_directory_path() / ("lz_bench." + std::to_string(std::random_device{}()));
     fs::create_directories(dir / "ours");
     fs::create_directories(dir / "ms");
