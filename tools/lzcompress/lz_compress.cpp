@@ -87,15 +87,26 @@ struct Matches {
 // chain that shares those bytes will do, and the chain holds them all.
 void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::size_t last, const Matches& m)
 {
-    std::vector<int32_t> root(std::size_t{1} << kTreeHashBits, kNone);
-    // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the larger.
-    std::vector<int32_t> children(2 * kSlots, kNone);
+    // The blanks before the data all have the same key, each replacing the
+    // one before: only the last such start would stay in the tree.
+    std::size_t pos = first == kWindow ? kWindow - kMaxMatch : first - kWindow;
+    // A small input fills small tables: large ones would cost more to clear
+    // than its whole search.
+    const int spread = static_cast<int>(std::bit_width(last - pos));
+    const int treeBits = std::clamp(spread, 8, kTreeHashBits), chainBits = std::clamp(spread, 8, kChainHashBits);
+    std::vector<int32_t> root(std::size_t{1} << treeBits, kNone);
+    // children[2 * (pos % kSlots) + side]: side 0 the smaller keys, 1 the
+    // larger. A start's links, like its place on the chains, are written when
+    // it is inserted, before anything reads them: no need to clear these.
+    const auto children = std::make_unique_for_overwrite<int32_t[]>(2 * kSlots);
     struct Chain {
         std::size_t bytes;
-        std::vector<int32_t> newest = std::vector<int32_t>(std::size_t{1} << kChainHashBits, kNone);
-        std::vector<int32_t> previous = std::vector<int32_t>(kSlots, kNone);  // by position
+        std::vector<int32_t> newest;
+        std::unique_ptr<int32_t[]> previous = std::make_unique_for_overwrite<int32_t[]>(kSlots);  // by position
     };
-    Chain five{5}, four{4}, three{kMinMatch};
+    const std::size_t chainHeads = std::size_t{1} << chainBits;
+    Chain five{5, std::vector<int32_t>(chainHeads, kNone)}, four{4, std::vector<int32_t>(chainHeads, kNone)},
+        three{kMinMatch, std::vector<int32_t>(chainHeads, kNone)};
     Chain* const chains[] = {&five, &four, &three};
     // A match of chain.bytes when nothing as long was found, from the newest
     // start `from` on.
@@ -110,20 +121,17 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
         m.source[pos - kWindow] = static_cast<uint16_t>((from + kFirstRingPos) % kWindow);
     };
 
-    // The blanks before the data all have the same key, each replacing the
-    // one before: only the last such start would stay in the tree.
-    std::size_t pos = first == kWindow ? kWindow - kMaxMatch : first - kWindow;
     for (; pos < last && pos + kMaxMatch <= end; ++pos) {
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         const uint64_t key = Load8(t + pos);
         int32_t sameStart[3];  // the newest earlier start on each chain
         for (std::size_t c = 0; c < 3; ++c) {
-            int32_t& newest = chains[c]->newest[HashOf(key, chains[c]->bytes, kChainHashBits)];
+            int32_t& newest = chains[c]->newest[HashOf(key, chains[c]->bytes, chainBits)];
             sameStart[c] = newest;
             newest = static_cast<int32_t>(pos);
             chains[c]->previous[pos % kSlots] = sameStart[c];
         }
-        int32_t& treeRoot = root[HashOf(key, kTreeKey, kTreeHashBits)];
+        int32_t& treeRoot = root[HashOf(key, kTreeKey, treeBits)];
         int32_t node = treeRoot;
         treeRoot = static_cast<int32_t>(pos);
         // Where the next node of each side goes.
@@ -172,7 +180,7 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
         const std::size_t limit = end - pos;
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         std::size_t best = 0, bestFrom = 0;
-        for (int32_t node = limit >= kTreeKey ? root[HashOf(Load8(t + pos), kTreeKey, kTreeHashBits)] : kNone; node >= oldest;) {
+        for (int32_t node = limit >= kTreeKey ? root[HashOf(Load8(t + pos), kTreeKey, treeBits)] : kNone; node >= oldest;) {
             const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos));
             if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
             if (len == limit) break;
@@ -181,7 +189,7 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
         }
         for (const Chain* chain : chains)
             if (chain->bytes <= limit && best < kTreeKey)
-                chainMatch(*chain, chain->newest[HashOf(Load8(t + pos), chain->bytes, kChainHashBits)], pos, oldest, best, bestFrom);
+                chainMatch(*chain, chain->newest[HashOf(Load8(t + pos), chain->bytes, chainBits)], pos, oldest, best, bestFrom);
         for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
             while (len < limit && t[from + len] == t[pos + len]) ++len;
