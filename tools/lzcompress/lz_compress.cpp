@@ -114,6 +114,17 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
         for (; best < chain.bytes && from >= oldest; from = chain.previous[static_cast<std::size_t>(from) % kSlots])
             if (SameStart(t + from, t + pos, chain.bytes)) best = chain.bytes, bestFrom = static_cast<std::size_t>(from);
     };
+    // Nothing of six: the longest match is shorter, and without a match of
+    // three there is none at all, which is what most positions of data that
+    // does not compress find. heads: the newest earlier start on each chain.
+    auto shorterMatch = [&](const int32_t (&heads)[3], std::size_t pos, int32_t oldest, std::size_t limit,
+                            std::size_t& best, std::size_t& bestFrom) {
+        if (best >= kTreeKey) return;
+        chainMatch(three, heads[2], pos, oldest, best, bestFrom);
+        if (best < kMinMatch) return;
+        if (limit >= five.bytes) chainMatch(five, heads[0], pos, oldest, best, bestFrom);
+        if (limit >= four.bytes) chainMatch(four, heads[1], pos, oldest, best, bestFrom);
+    };
     auto record = [&](std::size_t pos, std::size_t len, std::size_t from) {
         if (pos < first) return;
         m.length[pos - kWindow] = static_cast<uint8_t>(len < kMinMatch ? 0 : len);
@@ -160,15 +171,7 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
             largerLink = nodeSmaller ? largerLink : nodeChildren;
             node = nodeChildren[nodeSmaller ? 1 : 0];
         }
-        // Shorter than six: without a match of three there is none at all,
-        // which is what most positions of data that does not compress find.
-        if (best < kTreeKey) {
-            chainMatch(three, sameStart[2], pos, oldest, best, bestFrom);
-            if (best >= kMinMatch) {
-                chainMatch(five, sameStart[0], pos, oldest, best, bestFrom);
-                chainMatch(four, sameStart[1], pos, oldest, best, bestFrom);
-            }
-        }
+        shorterMatch(sameStart, pos, oldest, kMaxMatch, best, bestFrom);
         record(pos, best, bestFrom);
     }
     if (pos == last) return;
@@ -187,9 +190,9 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
             const bool nodeSmaller = t[node + len] < t[pos + len];
             node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
         }
-        for (const Chain* chain : chains)
-            if (chain->bytes <= limit && best < kTreeKey)
-                chainMatch(*chain, chain->newest[HashOf(Load8(t + pos), chain->bytes, chainBits)], pos, oldest, best, bestFrom);
+        int32_t heads[3];
+        for (std::size_t c = 0; c < 3; ++c) heads[c] = chains[c]->newest[HashOf(Load8(t + pos), chains[c]->bytes, chainBits)];
+        shorterMatch(heads, pos, oldest, limit, best, bestFrom);
         for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
             while (len < limit && t[from + len] == t[pos + len]) ++len;
