@@ -24,6 +24,7 @@ set(TOOLKIT_WIN32_SOURCES
   toolkit/utilities/os_info.cpp
   toolkit/utilities/os_time.cpp
   toolkit/utilities/os_execute.cpp
+  toolkit/utilities/later_calls.cpp
   toolkit/windows/root_state.cpp
   toolkit/windows/root_window.cpp
   toolkit/windows/backing_store.cpp

@@ -10,6 +10,7 @@
 
 #include "system/file_helpers.h"
 #include "utilities/fixed_text.h"
+#include "utilities/later_calls.h"
 #include "utilities/win_handles.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::string LongFullPath(const char* path)
     std::array<char, MAX_PATH + 1> full{}, longer{};
     DWORD n = GetFullPathNameA(path, static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (n == 0 || n > MAX_PATH) return path;
-    n = GetLongPathNameA(full.data(), longer.data(), static_cast<DWORD>(longer.size()));
+    n = LongPathOf(full.data(), longer.data(), static_cast<DWORD>(longer.size()));
     std::string result = (n == 0 || n > MAX_PATH) ? full.data() : longer.data();
     std::transform(result.begin(), result.end(), result.begin(),
                    [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
@@ -103,7 +104,7 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
         status = 1;  // as LZCopy reports a source it cannot read
         return;
     }
-    if (LARGE_INTEGER size{}; GetFileSizeEx(from.get(), &size)) sourceSize = size.QuadPart;
+    if (uint64_t size = 0; FileSizeOf(from.get(), size)) sourceSize = static_cast<int64_t>(size);
     // Opened, not created afresh: when the destination is the source under
     // another name, emptying it would destroy the file before it is read.
     FileHandle to(CreateFileA(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
@@ -175,7 +176,7 @@ bool SourceFileSize(std::string_view path, int64_t& size)
     // The attributes hold the size: no need to open the file.
     const std::string name(TrimmedText(path));
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) ||
+    if (!FileAttributesOf(name.c_str(), data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
     size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -186,10 +187,7 @@ bool FreeBytesOfDrive(std::string_view path, uint64_t& freeBytes)
 {
     if (path.size() < 2 || path[1] != ':') return false;
     const char root[4] = {path[0], ':', '\\', '\0'};
-    ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExA(root, &available, nullptr, nullptr)) return false;
-    freeBytes = available.QuadPart;
-    return true;
+    return FreeBytesOf(root, freeBytes);
 }
 
 #include "system/dde_callback.h"

@@ -13,6 +13,7 @@
 #include "graphics/picture_format.h"
 #include "graphics/surface.h"
 #include "utilities/fixed_text.h"
+#include "utilities/later_calls.h"
 #include "utilities/os.h"
 #include "utilities/win_handles.h"
 #include "windows/gdi_objects.h"
@@ -42,12 +43,12 @@ bool ReadPictureFile(std::string_view name, int64_t limit, PictureFile& file)
         RaiseFileError(kErrorOpen, GetLastError());
         return false;
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h.get(), &size)) {
+    uint64_t size = 0;
+    if (!FileSizeOf(h.get(), size)) {
         RaiseFileError(kErrorReadWrite, GetLastError());
         return false;
     }
-    file.size = size.QuadPart;
+    file.size = static_cast<int64_t>(size);
     // A file too large to load is not read whole: its first bytes still give its type.
     if (!PictureFileMayBeRead(static_cast<uint64_t>(file.size))) limit = std::min<int64_t>(limit, kRecognitionBytes);
     try {

@@ -6,6 +6,7 @@
 
 #include "errors/errors.h"
 #include "startup/config.h"
+#include "utilities/later_calls.h"
 #include "utilities/os.h"
 #include "utilities/win_handles.h"
 #include "windows/events_internal.h"
@@ -28,7 +29,7 @@ DWORD WaitServingMessages(HANDLE process, int32_t timeoutSeconds)
             const DWORD elapsed = GetTickCount() - start;  // right across the counter's wrap
             remaining = elapsed >= limit ? 0 : limit - elapsed;
         }
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &process, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke = WaitForHandlesOrInput(1, &process, remaining);
         if (woke != WAIT_OBJECT_0 + 1) return woke;
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -10,6 +10,7 @@
 
 #include "errors/errors.h"
 #include "utilities/fixed_text.h"
+#include "utilities/later_calls.h"
 #include "utilities/os.h"
 #include "utilities/path_text.h"
 #include "utilities/win_handles.h"
@@ -401,7 +402,7 @@ void QDlgBrowseDir(int32_t flags, std::span<char> directory, std::string_view ca
     // dialog cannot own a window, its frame does.
     HWND owner = CurrentDialogWindow();
     if (!owner) owner = TheRootState().window;
-    if (owner && (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = GetAncestor(owner, GA_ROOT);
+    if (owner && (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = TopLevelOf(owner);
 
     INT_PTR ended = 0;
     {

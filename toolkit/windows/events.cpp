@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "utilities/later_calls.h"
 #include "windows/dialogs_internal.h"
 #include "windows/events_internal.h"
 #include "windows/root_state.h"
@@ -133,7 +134,7 @@ void QEventWait(int32_t& type, EventRecord& record)
         // of an assistive tool): their events are in the slots now, and
         // GetMessage would not return for them until something is posted.
         if (TakePending(type, record)) return;
-        if (MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
+        if (WaitForHandlesOrInput(0, nullptr, INFINITE) == WAIT_FAILED) {
             SetNone(type, record);
             return;
         }

@@ -7,6 +7,7 @@
 
 #include "errors/errors.h"
 #include "startup/config.h"
+#include "utilities/later_calls.h"
 #include "windows/dialogs_internal.h"
 #include "windows/events_internal.h"
 #include "windows/root_state.h"
@@ -146,8 +147,7 @@ void QRootOpen(RootSettings& settings, int32_t colours)
     const int32_t flags = settings.flags;
 
     LoadLibraryA("comctl32.dll");
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    StartCommonControls(ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES);
     if (!RegisterRootClasses(settings.menu)) FailCreation("Failed to register class - aborting.");
 
     DWORD style = WS_CAPTION | WS_CLIPCHILDREN;

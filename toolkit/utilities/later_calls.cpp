@@ -1,0 +1,169 @@
+#include "utilities/later_calls.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool laterCallsHidden = false;
+
+// The function of a DLL the program already has loaded, or none.
+template <typename Function>
+Function* LaterCall(const char* module, const char* name)
+{
+    if (laterCallsHidden) return nullptr;
+    const HMODULE dll = GetModuleHandleA(module);
+    if (!dll) return nullptr;
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
+}
+
+bool HasWildcard(const char* path) { return std::strpbrk(path, "*?") != nullptr; }
+
+// The length of the root of a full path: "C:\" or "\\server\share\".
+std::size_t RootLength(const std::string& path)
+{
+    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) return 3;
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        std::size_t at = path.find_first_of("\\/", 2);
+        if (at != std::string::npos) at = path.find_first_of("\\/", at + 1);
+        return at == std::string::npos ? path.size() : at + 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void HideLaterCalls(bool hidden) { laterCallsHidden = hidden; }
+
+bool FileSizeOf(HANDLE file, uint64_t& size)
+{
+    using GetFileSizeExFn = BOOL WINAPI(HANDLE, PLARGE_INTEGER);
+    if (auto* getFileSizeEx = LaterCall<GetFileSizeExFn>("kernel32.dll", "GetFileSizeEx")) {
+        LARGE_INTEGER s{};
+        if (!getFileSizeEx(file, &s)) return false;
+        size = static_cast<uint64_t>(s.QuadPart);
+        return true;
+    }
+    DWORD high = 0;
+    SetLastError(NO_ERROR);  // a size whose low word is all ones is told from a failure by the error alone
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    size = (static_cast<uint64_t>(high) << 32) | low;
+    return true;
+}
+
+bool FileAttributesOf(const char* path, WIN32_FILE_ATTRIBUTE_DATA& data)
+{
+    using GetFileAttributesExFn = BOOL WINAPI(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+    if (auto* getAttributesEx = LaterCall<GetFileAttributesExFn>("kernel32.dll", "GetFileAttributesExA"))
+        return getAttributesEx(path, GetFileExInfoStandard, &data);
+    if (HasWildcard(path)) {  // a search would find other files
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    data = WIN32_FILE_ATTRIBUTE_DATA{};
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(path, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        data.dwFileAttributes = found.dwFileAttributes;
+        data.ftCreationTime = found.ftCreationTime;
+        data.ftLastAccessTime = found.ftLastAccessTime;
+        data.ftLastWriteTime = found.ftLastWriteTime;
+        data.nFileSizeHigh = found.nFileSizeHigh;
+        data.nFileSizeLow = found.nFileSizeLow;
+        return true;
+    }
+    // A root directory is found by no search.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    data.dwFileAttributes = attributes;
+    return true;
+}
+
+DWORD LongPathOf(const char* path, char* buffer, DWORD size)
+{
+    using GetLongPathNameFn = DWORD WINAPI(LPCSTR, LPSTR, DWORD);
+    if (auto* getLongPathName = LaterCall<GetLongPathNameFn>("kernel32.dll", "GetLongPathNameA"))
+        return getLongPathName(path, buffer, size);
+    if (HasWildcard(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
+    const std::string in(path);
+    std::size_t at = RootLength(in);
+    std::string out = in.substr(0, at);
+    while (at < in.size()) {
+        std::size_t end = in.find_first_of("\\/", at);
+        if (end == std::string::npos) end = in.size();
+        const std::string component = in.substr(at, end - at);
+        if (component.empty() || component == "." || component == "..") {
+            out += component;
+        } else {
+            WIN32_FIND_DATAA found{};
+            const HANDLE search = FindFirstFileA((out + component).c_str(), &found);
+            if (search == INVALID_HANDLE_VALUE) return 0;  // as GetLongPathNameA: the path must exist
+            FindClose(search);
+            out += found.cFileName;
+        }
+        if (end < in.size()) out += in[end];
+        at = end + 1;
+    }
+    if (out.size() + 1 > size) return static_cast<DWORD>(out.size() + 1);
+    std::memcpy(buffer, out.c_str(), out.size() + 1);
+    return static_cast<DWORD>(out.size());
+}
+
+bool FreeBytesOf(const char* root, uint64_t& freeBytes)
+{
+    using GetDiskFreeSpaceExFn = BOOL WINAPI(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    if (auto* getFreeSpaceEx = LaterCall<GetDiskFreeSpaceExFn>("kernel32.dll", "GetDiskFreeSpaceExA")) {
+        ULARGE_INTEGER available{};
+        if (!getFreeSpaceEx(root, &available, nullptr, nullptr)) return false;
+        freeBytes = available.QuadPart;
+        return true;
+    }
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) return false;
+    // In 64 bits: the product of the three overflows 32 bits from 4 GB free.
+    freeBytes = uint64_t{sectorsPerCluster} * bytesPerSector * freeClusters;
+    return true;
+}
+
+HWND TopLevelOf(HWND window)
+{
+    using GetAncestorFn = HWND WINAPI(HWND, UINT);
+    if (auto* getAncestor = LaterCall<GetAncestorFn>("user32.dll", "GetAncestor")) return getAncestor(window, GA_ROOT);
+    // A child's parent; a top-level window's GetParent would be its owner.
+    while (window && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+        HWND parent = GetParent(window);
+        if (!parent) break;
+        window = parent;
+    }
+    return window;
+}
+
+DWORD WaitForHandlesOrInput(DWORD count, const HANDLE* handles, DWORD milliseconds)
+{
+    using MsgWaitExFn = DWORD WINAPI(DWORD, const HANDLE*, DWORD, DWORD, DWORD);
+    if (auto* msgWaitEx = LaterCall<MsgWaitExFn>("user32.dll", "MsgWaitForMultipleObjectsEx"))
+        return msgWaitEx(count, handles, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // The queue's state, without running what other threads sent (a look
+    // with PeekMessage would, and its events would wait for the next input).
+    // It also marks what is there as seen, so that the wait wakes for
+    // whatever comes after it.
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0) return WAIT_OBJECT_0 + count;
+    return MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds, QS_ALLINPUT);
+}
+
+void StartCommonControls(DWORD classes)
+{
+    using InitCommonControlsExFn = BOOL WINAPI(const INITCOMMONCONTROLSEX*);
+    if (auto* initEx = LaterCall<InitCommonControlsExFn>("comctl32.dll", "InitCommonControlsEx")) {
+        const INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
+        if (initEx(&controls)) return;
+    }
+    InitCommonControls();
+}
