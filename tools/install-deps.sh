@@ -10,7 +10,14 @@ missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
+wine32() {
+  # A kernel without 32-bit support runs the 32-bit loader through qemu.
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || "$(dirname "$0")/wine32-via-qemu.sh" || true
+}
+if [ -z "$missing" ]; then
+  wine32
+  exit 0
+fi
 echo "installing:$missing"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -22,3 +29,4 @@ apt_install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-
 rest=$(echo "$missing" | sed 's/ wine32:i386//')
 [ -z "$rest" ] || apt_install $rest
 case "$missing" in *wine32:i386*) apt_install wine32:i386 || echo "wine32:i386 could not be installed" ;; esac
+wine32

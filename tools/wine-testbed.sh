@@ -10,6 +10,7 @@ action=$1
 testbed=$(cd "$2" && pwd)
 export WINEPREFIX="$testbed/prefix"
 export WINEDEBUG=-all
+export QEMU_RESERVED_VA=0x80400000  # see wine-run.in
 export WINEDLLOVERRIDES="mscoree,mshtml="
 build=$(dirname "$testbed")
 log="$testbed/testbed.log"

@@ -9,8 +9,12 @@
 # is searched for page by page, and a program takes most of a minute to start.
 set -u
 /usr/lib/wine/wine --version >/dev/null 2>&1 && exit 0
-[ -x /usr/bin/qemu-i386-static ] || { echo "no qemu-i386-static: 32-bit Wine cannot run here"; exit 1; }
+[ -x /usr/lib/wine/wine ] || { echo "32-bit Wine is not installed"; exit 1; }
 [ "$(id -u)" -eq 0 ] || { echo "not root: cannot register i386 programs with qemu"; exit 1; }
+if [ ! -x /usr/bin/qemu-i386-static ]; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static ||
+    { echo "qemu-user-static could not be installed: 32-bit Wine cannot run here"; exit 1; }
+fi
 binfmt=/proc/sys/fs/binfmt_misc
 [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" || exit 1
 if [ ! -e "$binfmt/qemu-i386" ]; then
