@@ -29,7 +29,7 @@ tools/wine-testbed.sh up "$testbed"
 trap 'tools/wine-testbed.sh down "$testbed" >/dev/null' EXIT
 run() {
   (cd "$testbed/prefix/drive_c" && WINEPREFIX="$PWD/.." DISPLAY=$(cat "$testbed/display") WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$@")
+    QEMU_RESERVED_VA=0x80400000 WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 "$@")
 }
 # The medium is the folder demo of the CD-ROM drive G:.
 ln -sfn "$PWD/$medium" "$testbed/drives/cdrom/demo"

@@ -3,6 +3,8 @@
 // random-device code (which comes along with the standard exception classes,
 // though nothing here asks for a random device) names three functions that
 // crtdll.dll lacks or has under other names. These stand in for them.
+#include <windows.h>
+
 #include <cerrno>
 
 extern "C" {
@@ -28,4 +30,19 @@ static int __cdecl NoRandomNumbers(unsigned* value)
 
 // The library calls it through an import pointer.
 int(__cdecl* randomImport)(unsigned*) __asm__("__imp__rand_s") = NoRandomNumbers;
+
+// The locks of the compiler's runtime (the unwinder's, thread-local storage's)
+// make their semaphores with CreateSemaphoreW, which the Windows 95 family
+// exports as a stub that fails. They never name one.
+static HANDLE WINAPI CreateUnnamedSemaphore(LPSECURITY_ATTRIBUTES security, LONG initial, LONG maximum, LPCWSTR name)
+{
+    if (name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return CreateSemaphoreA(security, initial, maximum, nullptr);
+}
+
+HANDLE(WINAPI* semaphoreImport)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) __asm__("__imp__CreateSemaphoreW@16") =
+    CreateUnnamedSemaphore;
 }
