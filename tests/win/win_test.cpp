@@ -426,64 +426,47 @@ TEST(LaterCalls, FallbacksAnswerAsTheLaterCalls)
     }
     char shortName[MAX_PATH] = {};
     GetShortPathNameA(file.c_str(), shortName, MAX_PATH);
-    HWND top = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND top = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     HWND child = CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr, nullptr);
+    HWND owned = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 9, 9, top, nullptr, nullptr, nullptr);
     HWND grandchild = CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 2, 2, child, nullptr, nullptr, nullptr);
-    HWND owned = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
-    struct Answers {
-        uint64_t sizeOfFile = 0, sizeOfBig = 0, attributeSize = 0, bigAttributeSize = 0;
-        DWORD fileAttributes = 0, folderAttributes = 0, rootAttributes = 0;
-        FILETIME written{};
-        bool missing = true, wildcard = true;
-        std::string longName;
-        DWORD needed = 0, longMissing = 1;
-        uint64_t freeOnC = 0;
-        HWND tops[4] = {};
-    };
-    Answers answers[2];
+    const HWND windows[] = {top, child, grandchild, owned};
+    uint64_t freeOnC[2] = {};
     for (bool oldSystem : {false, true}) {
         HideLaterCalls(oldSystem);
-        Answers& a = answers[oldSystem];
-        FileHandle f(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        FileHandle b(CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        EXPECT_TRUE(FileSizeOf(f.get(), a.sizeOfFile) && FileSizeOf(b.get(), a.sizeOfBig));
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        EXPECT_TRUE(FileAttributesOf(file.c_str(), data));
-        a.attributeSize = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-        a.fileAttributes = data.dwFileAttributes;
-        a.written = data.ftLastWriteTime;
-        EXPECT_TRUE(FileAttributesOf(big.c_str(), data));
-        a.bigAttributeSize = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-        EXPECT_TRUE(FileAttributesOf(folder.c_str(), data));
-        a.folderAttributes = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        EXPECT_TRUE(FileAttributesOf("C:\\", data));
-        a.rootAttributes = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        a.missing = FileAttributesOf((folder + "\\none").c_str(), data);
-        a.wildcard = FileAttributesOf((folder + "\\*.text").c_str(), data);
+        std::string seen;  // sizes, attributes and times, long names, top-level windows
+        for (const std::string& name : {file, big}) {
+            FileHandle h(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            WIN32_FILE_ATTRIBUTE_DATA d{};
+            uint64_t size = 0;
+            FILETIME written{};
+            GetFileTime(h.get(), nullptr, nullptr, &written);
+            const bool found = FileAttributesOf(name.c_str(), d) && FileSizeOf(h.get(), size);
+            const uint64_t attributeSize = (uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow;
+            seen += std::to_string(size) + " " + std::to_string(found) +
+                    std::to_string(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) + " " + std::to_string(attributeSize) +
+                    (CompareFileTime(&d.ftLastWriteTime, &written) == 0 ? " written" : " another time") + "|";
+        }
+        for (const std::string& name : {folder, std::string("C:\\"), folder + "\\none", folder + "\\*.text"}) {
+            WIN32_FILE_ATTRIBUTE_DATA d{};
+            const bool found = FileAttributesOf(name.c_str(), d);
+            seen += std::to_string(found) + std::to_string(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) + " ";
+        }
         char longer[MAX_PATH] = {};
         const DWORD n = LongPathOf(shortName, longer, MAX_PATH);
-        a.longName = std::string(longer, n);
-        a.needed = LongPathOf(shortName, longer, 5);
-        a.longMissing = LongPathOf((folder + "\\none").c_str(), longer, MAX_PATH);
-        EXPECT_TRUE(FreeBytesOf("C:\\", a.freeOnC));
-        for (int i = 0; HWND w : {top, child, grandchild, owned}) a.tops[i++] = TopLevelOf(w);
+        seen += std::string(longer, n) + " " + std::to_string(LongPathOf(shortName, longer, 5)) + " " +
+                std::to_string(LongPathOf((folder + "\\none").c_str(), longer, MAX_PATH)) + "|";
+        for (HWND w : windows) seen += std::to_string(std::ranges::find(windows, TopLevelOf(w)) - windows);
+        EXPECT_TRUE(FreeBytesOf("C:\\", freeOnC[oldSystem]));
+        HideLaterCalls(false);
+        const std::string bigSize = std::to_string((uint64_t{1} << 32) + 0x2345);
+        EXPECT_EQ(seen, "1234 10 1234 written|" + bigSize + " 10 " + bigSize + " written|116 116 00 00 " + file + " " +
+                            std::to_string(file.size() + 1) + " 0|0003") << "old system: " << oldSystem;
     }
-    HideLaterCalls(false);
-    DestroyWindow(owned);
-    DestroyWindow(top);
-    const uint64_t bigSize = (uint64_t{1} << 32) + 0x2345;
-    for (const Answers& a : answers) {
-        EXPECT_EQ(std::tuple(a.sizeOfFile, a.attributeSize, a.sizeOfBig, a.bigAttributeSize),
-                  std::tuple(1234u, 1234u, bigSize, bigSize));
-        EXPECT_EQ(std::tuple(a.fileAttributes & FILE_ATTRIBUTE_DIRECTORY, a.folderAttributes, a.rootAttributes, a.missing, a.wildcard),
-                  std::tuple(0ul, DWORD{FILE_ATTRIBUTE_DIRECTORY}, DWORD{FILE_ATTRIBUTE_DIRECTORY}, false, false));
-        EXPECT_EQ(std::tuple(a.longName, a.needed, a.longMissing), std::tuple(file, DWORD(file.size() + 1), 0ul));
-        EXPECT_EQ(std::vector(std::begin(a.tops), std::end(a.tops)), (std::vector{top, top, top, owned}));
-    }
-    EXPECT_EQ(CompareFileTime(&answers[0].written, &answers[1].written), 0);
+    DestroyWindow(top);  // and the windows it owns
     // Other programs write to the disk meanwhile: the same within 64 MB (from 4 GB free, clusters times their
     // size overflow 32 bits).
-    EXPECT_LT(std::max(answers[0].freeOnC, answers[1].freeOnC) - std::min(answers[0].freeOnC, answers[1].freeOnC), 64u << 20);
+    EXPECT_LT(std::max(freeOnC[0], freeOnC[1]) - std::min(freeOnC[0], freeOnC[1]), 64u << 20);
 }
 
 // ---- Start-up and error reporting, each in a probe of its own ------------------

@@ -11,15 +11,9 @@ extern "C" {
 int _read(int fd, void* buffer, unsigned count);
 int _close(int fd);
 
-int read(int fd, void* buffer, unsigned count)
-{
-    return _read(fd, buffer, count);
-}
+int read(int fd, void* buffer, unsigned count) { return _read(fd, buffer, count); }
 
-int close(int fd)
-{
-    return _close(fd);
-}
+int close(int fd) { return _close(fd); }
 
 // No system source of random numbers: a random device reports failure.
 static int __cdecl NoRandomNumbers(unsigned* value)
@@ -43,6 +37,6 @@ static HANDLE WINAPI CreateUnnamedSemaphore(LPSECURITY_ATTRIBUTES security, LONG
     return CreateSemaphoreA(security, initial, maximum, nullptr);
 }
 
-HANDLE(WINAPI* semaphoreImport)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) __asm__("__imp__CreateSemaphoreW@16") =
-    CreateUnnamedSemaphore;
+HANDLE(WINAPI* semaphoreImport)
+(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) __asm__("__imp__CreateSemaphoreW@16") = CreateUnnamedSemaphore;
 }

@@ -38,7 +38,8 @@ void List(const std::string& file, const PeFile& pe)
                 pe.subsystemMajor, pe.subsystemMinor, pe.relocationBytes, pe.relocationsStripped ? " (stripped)" : "",
                 pe.tlsCallbacks);
     for (const PeImport& i : pe.imports) {
-        std::printf("  %s %s%s\n", i.dll.c_str(), i.name.empty() ? ("#" + std::to_string(i.ordinal)).c_str() : i.name.c_str(),
+        std::printf("  %s %s%s\n", i.dll.c_str(),
+                    i.name.empty() ? ("#" + std::to_string(i.ordinal)).c_str() : i.name.c_str(),
                     i.delayed ? " (delay-loaded)" : "");
     }
 }
@@ -53,8 +54,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if ((a == "--systems" || a == "--system") && i + 1 < argc) {
-            if (a == "--systems") systemsDir = argv[++i];
-            else chosen.push_back(argv[++i]);
+            if (a == "--systems")
+                systemsDir = argv[++i];
+            else
+                chosen.push_back(argv[++i]);
         } else if (a == "--list") {
             list = true;
         } else if (a.starts_with("--")) {

@@ -85,7 +85,8 @@ bool ParseSystemDescription(std::string_view text, SystemExports& system, std::s
         } else if (line == "gui only") {
             system.guiOnly = true;
         } else if (unsigned major = 0, minor = 0;
-                   line.starts_with("version ") && std::sscanf(std::string(line.substr(8)).c_str(), "%u.%u", &major, &minor) == 2) {
+                   line.starts_with("version ") &&
+                   std::sscanf(std::string(line.substr(8)).c_str(), "%u.%u", &major, &minor) == 2) {
             system.versionMajor = static_cast<uint16_t>(major);
             system.versionMinor = static_cast<uint16_t>(minor);
         } else {
@@ -113,18 +114,20 @@ std::vector<std::string> CheckProgram(const PeFile& pe, const SystemExports& sys
         return major > system.versionMajor || (major == system.versionMajor && minor > system.versionMinor);
     };
     if (newer(pe.osMajor, pe.osMinor))
-        problems.push_back("the header asks for Windows " + Version(pe.osMajor, pe.osMinor) + ": " + on + " takes at most " +
-                           Version(system.versionMajor, system.versionMinor));
+        problems.push_back("the header asks for Windows " + Version(pe.osMajor, pe.osMinor) + ": " + on +
+                           " takes at most " + Version(system.versionMajor, system.versionMinor));
     if (newer(pe.subsystemMajor, pe.subsystemMinor) || pe.subsystemMajor < 3 ||
         (pe.subsystemMajor == 3 && pe.subsystemMinor < 10))
         problems.push_back("subsystem version " + Version(pe.subsystemMajor, pe.subsystemMinor) + ": " + on +
                            " takes 3.10 to " + Version(system.versionMajor, system.versionMinor));
     if (system.needsRelocations && (pe.relocationsStripped || pe.relocationBytes == 0))
-        problems.push_back("no relocations: " + on + " loads every program into one shared address space and must move it");
+        problems.push_back("no relocations: " + on +
+                           " loads every program into one shared address space and must move it");
     if (system.guiOnly && pe.subsystem != 2) problems.push_back("not a GUI program: " + on + " runs no other kind");
     for (const PeImport& import : pe.imports) {
-        const std::string what = import.dll + (import.name.empty() ? " ordinal " + std::to_string(import.ordinal) : "!" + import.name) +
-                                 (import.delayed ? " (delay-loaded)" : "");
+        const std::string what =
+            import.dll + (import.name.empty() ? " ordinal " + std::to_string(import.ordinal) : "!" + import.name) +
+            (import.delayed ? " (delay-loaded)" : "");
         const auto dll = system.dlls.find(Lower(import.dll));
         if (dll == system.dlls.end()) {
             problems.push_back(what + ": " + on + " does not ship " + import.dll);

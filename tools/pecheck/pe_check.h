@@ -13,8 +13,8 @@
 #include "pe_file.h"
 
 struct SystemExports {
-    std::string name;   // the folder's name: "win95"
-    std::string title;  // "Windows 95 (4.00.950)"
+    std::string name;                             // the folder's name: "win95"
+    std::string title;                            // "Windows 95 (4.00.950)"
     uint16_t versionMajor = 4, versionMinor = 0;  // the newest OS and subsystem version its loader takes
     bool needsRelocations = false;
     bool guiOnly = false;

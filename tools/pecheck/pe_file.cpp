@@ -184,9 +184,11 @@ bool ReadPeFile(std::span<const uint8_t> bytes, PeFile& pe, std::string& error)
 {
     pe = PeFile{};
     View v(bytes);
-    if (bytes.size() < 64 || bytes[0] != 'M' || bytes[1] != 'Z') return Fail(error, "not a program file (no MZ header)");
+    if (bytes.size() < 64 || bytes[0] != 'M' || bytes[1] != 'Z')
+        return Fail(error, "not a program file (no MZ header)");
     const uint32_t header = v.U32(0x3C);
-    if (!v.Has(header, 24) || v.U32(header) != 0x00004550) return Fail(error, "not a Win32 program file (no PE header)");
+    if (!v.Has(header, 24) || v.U32(header) != 0x00004550)
+        return Fail(error, "not a Win32 program file (no PE header)");
     pe.machine = v.U16(header + 4);
     const uint16_t sectionCount = v.U16(header + 6);
     const uint16_t optionalSize = v.U16(header + 20);
@@ -223,7 +225,8 @@ bool ReadPeFile(std::span<const uint8_t> bytes, PeFile& pe, std::string& error)
     }
     Image image(v, std::move(sections), imageBase);
     uint32_t rva = 0, size = 0;
-    directory(5, rva, pe.relocationBytes);
+    directory(5, rva, size);
+    pe.relocationBytes = rva ? size : 0;
     directory(1, rva, size);
     if (!ReadImports(image, rva, size, pe.pe32Plus, pe, error)) return false;
     directory(13, rva, size);
