@@ -58,6 +58,32 @@ std::array<std::string, 3> AssociationLines(std::string_view arguments, bool win
             root + type + "\\shell\\open\\command = " + (win32s ? command : '"' + command + '"') + " %1"};
 }
 
+bool AssociationHasFields(std::string_view arguments)
+{
+    BarFields fields;
+    SplitBarFields(arguments, fields, {false, false, false}, 3);
+    const std::string_view extension = TrimmedText(fields[0].view());
+    return !TrimmedText(extension.substr(extension.starts_with('.') ? 1 : 0)).empty() && !fields[2].trimmed().empty();
+}
+
+bool ShortcutHasFields(std::string_view arguments)
+{
+    BarFields fields;
+    SplitBarFields(arguments, fields, {false, false, false}, 2);
+    return !fields[0].trimmed().empty() && !fields[1].trimmed().empty();
+}
+
+bool VariableHasName(std::string_view arguments)
+{
+    const std::size_t equals = arguments.find('=');
+    return equals == std::string_view::npos || !TrimmedText(arguments.substr(0, equals)).empty();
+}
+
+std::string SkippedLineText(std::string_view keyword, std::string_view arguments)
+{
+    return "** Skipped, fields missing: " + std::string(keyword) + " " + std::string(TrimmedText(arguments));
+}
+
 ShortcutEntry ParseShortcutEntry(std::string_view line)
 {
     BarFields fields;
@@ -103,6 +129,44 @@ bool SplitVariable(std::string_view line, std::string& name, std::string& value)
     name.assign(TrimmedText(line.substr(0, equals)));
     value.assign(TrimmedText(line.substr(equals + 1)));
     return true;
+}
+
+namespace {
+
+// Where the next %NAME% in any letter case begins, from `from` on.
+std::size_t FindReference(std::string_view name, std::string_view value, std::size_t from)
+{
+    std::string reference(name.size() + 2, '%');
+    name.copy(reference.data() + 1, name.size());
+    for (std::size_t at = from; at + reference.size() <= value.size(); ++at)
+        if (EqualIgnoringCase(value.substr(at, reference.size()), reference)) return at;
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+bool RefersToItself(std::string_view name, std::string_view value)
+{
+    return !name.empty() && FindReference(name, value, 0) != std::string_view::npos;
+}
+
+std::string ExtendedValue(std::string_view name, std::string_view value, const std::string* existing)
+{
+    const bool none = existing == nullptr || existing->empty();
+    std::string result;
+    std::size_t from = 0;
+    for (std::size_t at; !name.empty() && (at = FindReference(name, value, from)) != std::string_view::npos;) {
+        result.append(value.substr(from, at - from));
+        from = at + name.size() + 2;
+        if (!none) {
+            result.append(*existing);
+        } else if (from < value.size() && value[from] == ';') {
+            ++from;
+        } else if (!result.empty() && result.back() == ';') {
+            result.pop_back();
+        }
+    }
+    return result.append(value.substr(from));
 }
 
 std::string StartMarker(int32_t year, int32_t month, int32_t day)

@@ -45,6 +45,15 @@ std::string VariableLine(std::span<char> arguments, bool windowsNT);
 // The three regedit.$t$ lines of an associate line: extension, type, command.
 std::array<std::string, 3> AssociationLines(std::string_view arguments, bool win32s);
 
+// Whether a line has the fields without which it would change the wrong
+// thing: an associate line its extension and command (no bars: every file
+// without an extension), a program line its group and command, a variable
+// line a name before its "=". A line without them is skipped and logged.
+bool AssociationHasFields(std::string_view arguments);
+bool ShortcutHasFields(std::string_view arguments);
+bool VariableHasName(std::string_view arguments);
+std::string SkippedLineText(std::string_view keyword, std::string_view arguments);
+
 // A grpinf.$t$ entry taken apart, <defdir> replaced in the command only.
 struct ShortcutEntry {
     std::string group;
@@ -78,6 +87,12 @@ std::string GroupCommand(const GroupNameTable& groups, std::string_view group);
 
 // NAME=VALUE of a variab.$t$ line (NT family); false without "=".
 bool SplitVariable(std::string_view line, std::string& name, std::string& value);
+// Whether a value refers to its own variable (%NAME%, in any letter case), as PATH=%PATH%;C:\APP does.
+bool RefersToItself(std::string_view name, std::string_view value);
+// Such a value, built from the variable's value as it stands (none: null or
+// empty), which it extends: every reference is replaced by the old value, or
+// without one drops out together with a separator (";") next to it.
+std::string ExtendedValue(std::string_view name, std::string_view value, const std::string* existing);
 // The 80-character start marker of the AUTOEXEC.BAT block, dated.
 std::string StartMarker(int32_t year, int32_t month, int32_t day);
 std::string AutoexecPath(std::string_view drive);

@@ -64,6 +64,11 @@ struct ToolkitSystemServices final : SystemServices {
                               static_cast<int32_t>(v.size() + 1));
     }
 
+    bool EnvironmentValue(std::string_view name, std::string& value) override
+    {
+        return GetEnvironmentValue(std::string(name), value);
+    }
+
     void AnnounceEnvironment() override { AnnounceEnvironmentChange(); }
 
     std::string ShortPath(std::string_view path) override

@@ -31,3 +31,6 @@ void SetEnvironmentValue(int32_t& status, const char* name, int32_t nameLength, 
                          int32_t valueLength);
 // Tells running programs that the registry environment changed.
 void AnnounceEnvironmentChange();
+// The value of a variable where SetEnvironmentValue writes it (its text as
+// stored, references unexpanded); false when there is none.
+bool GetEnvironmentValue(const std::string& name, std::string& value);

@@ -2,6 +2,8 @@
 #include "system/system_steps_core.h"
 
 
+#include <algorithm>
+
 #include "driver/install_state.h"
 #include "script/script_reader.h"
 #include "utilities/owned_file.h"
@@ -64,19 +66,67 @@ bool Append(File& file, int32_t& count, std::span<const std::string> lines, Syst
     return true;
 }
 
+// A line that lacks its fields changes nothing; the pass goes on.
+bool Skip(std::string_view keyword, std::span<char> arguments, SystemServices& s)
+{
+    s.Log(SkippedLineText(keyword, AsView(arguments)));
+    return true;
+}
+
 // The first installable drive whose AUTOEXEC.BAT can be written; its index,
 // or -1.
-int32_t OpenAutoexec(File& autoexec, SystemServices& s)
+int32_t FindAutoexec(SystemServices& s)
 {
     const InstallState& state = TheInstallState();
     for (int32_t i = 0; i < state.installableDriveCount; ++i) {
         const std::string path = AutoexecPath(state.installableDrives[static_cast<std::size_t>(i)].view());
         // Read-only files are checked by their attribute: an open for writing may succeed regardless.
         if (!s.FileExists(path) || s.ReadOnly(path)) continue;
-        autoexec.reset(s.Open(path, "ab"));
-        if (autoexec) return i;
+        if (File f(s.Open(path, "r+b")); f) return i;
     }
     return -1;
+}
+
+bool ReadWhole(std::FILE* f, std::string& bytes)
+{
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, got);
+    return std::ferror(f) == 0;
+}
+
+// Writes the whole file and checks that it reached the disk's buffers.
+bool WriteWhole(SystemServices& s, const std::string& path, std::string_view bytes)
+{
+    std::FILE* f = s.Open(path, "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
+    return (std::fclose(f) == 0) && written;
+}
+
+// AUTOEXEC.BAT with the block put in: before an end-of-file mark, which
+// COMMAND.COM stops reading at, and after a line end.
+std::string WithBlock(const std::string& autoexec, std::string_view block)
+{
+    const std::size_t mark = std::min(autoexec.find('\x1A'), autoexec.size());
+    std::string result = autoexec.substr(0, mark);
+    if (!result.empty() && result.back() != '\n') result.append("\r\n");
+    return result.append(block).append(autoexec.substr(mark));
+}
+
+// Puts the block into AUTOEXEC.BAT whole or not at all: its old bytes stay
+// in a copy beside it until the new file is written, and go back when it is not.
+bool AddBlock(SystemServices& s, const std::string& path, std::string_view block)
+{
+    std::string old;
+    if (File f(s.Open(path, "rb")); !f || !ReadWhole(f.get(), old)) return false;
+    const std::string copy = path.substr(0, path.size() - 3) + "$t$";
+    if (!WriteWhole(s, copy, old)) {
+        s.Delete(copy);
+        return false;
+    }
+    const bool added = WriteWhole(s, path, WithBlock(old, block));
+    if (added || WriteWhole(s, path, old)) s.Delete(copy);  // else the copy is all there is
+    return added;
 }
 
 }  // namespace
@@ -85,6 +135,7 @@ bool CollectShortcut(std::span<char> arguments, SystemServices& s)
 {
     InstallState& state = TheInstallState();
     File& file = Collected().shortcuts;
+    if (!ShortcutHasFields(AsView(arguments))) return Skip("program", arguments, s);
     if (!Begin(file, state.shortcutCount, kShortcutFile, kShortcutHeader, s)) return false;
     const std::string line = ShortcutLine(AsView(arguments));
     return Append(file, state.shortcutCount, {&line, 1}, s);
@@ -94,6 +145,7 @@ bool CollectAssociation(std::span<char> arguments, SystemServices& s)
 {
     InstallState& state = TheInstallState();
     File& file = Collected().associations;
+    if (!AssociationHasFields(AsView(arguments))) return Skip("associate", arguments, s);
     const std::string_view header[] = {kRegistryHeader};
     if (!Begin(file, state.associationCount, kAssociationFile, header, s)) return false;
     const std::array<std::string, 3> lines = AssociationLines(AsView(arguments), IsTrue(state.isWin32s));
@@ -105,6 +157,7 @@ bool CollectVariable(std::span<char> arguments, SystemServices& s)
     InstallState& state = TheInstallState();
     const bool nt = IsTrue(state.isWindowsNT);
     File& file = Collected().variables;
+    if (!VariableHasName(AsView(arguments))) return Skip("variable", arguments, s);
     if (!Begin(file, state.variableCount, kVariableFile, nt ? kVariableHeaderNT : kVariableHeaderDos, s)) return false;
     const std::string line = VariableLine(arguments, nt);
     return Append(file, state.variableCount, {&line, 1}, s);
@@ -145,32 +198,27 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
     runOK = kTrue;
     const InstallState& state = TheInstallState();
     const bool nt = IsTrue(state.isWindowsNT);
-    File autoexec;
     int32_t drive = -1;
     if (!nt) {
-        drive = OpenAutoexec(autoexec, s);
+        drive = FindAutoexec(s);
         if (drive < 0) {
             s.Tell(kIconStop, "Cannot find the system AUTOEXEC.BAT", "Abort Installation");
             return;
         }
     }
     const std::string driveName(nt ? "" : state.installableDrives[static_cast<std::size_t>(drive)].view());
-    auto writeFailed = [&] { s.Tell(kIconStop, AutoexecWriteError(driveName), "Abort Installation"); };
 
-    // The variables are opened before the block is begun: a start marker
-    // without its end would stay in AUTOEXEC.BAT for good.
     const std::string path(TemporaryFilePath(kVariableFile).trimmed());
     File variables(s.FileExists(path) ? s.Open(path, "rb") : nullptr);
     if (!variables) {
         s.Tell(kIconStop, "Error opening temporary variable file", kAborting);
         return;
     }
-    if (!nt) {
-        int32_t year = 0, month = 0, day = 0;
-        s.Today(year, month, day);
-        if (!WriteLine(autoexec.get(), "") || !WriteLine(autoexec.get(), StartMarker(year, month, day)))
-            return writeFailed();
-    }
+    // The AUTOEXEC.BAT block is made whole before the file is touched:
+    // never a start marker without its end.
+    int32_t year = 0, month = 0, day = 0;
+    s.Today(year, month, day);
+    std::string block = "\r\n" + StartMarker(year, month, day) + "\r\n";
     ScriptLine line;
     for (int32_t count = 1;; ++count) {
         const ScriptRead read = ReadScriptLine(variables.get(), line);
@@ -182,9 +230,18 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
         if (count <= 3) continue;  // the header
         if (nt) {
             std::string name, value;
-            if (SplitVariable(line.view(), name, value)) s.SetEnvironmentValue(name, value);
-        } else if (!WriteLine(autoexec.get(), line.trimmed())) {
-            return writeFailed();
+            if (!SplitVariable(line.view(), name, value)) continue;  // no "=": nothing to set
+            // A value that extends its variable (PATH=%PATH%;...) is built from the value the variable has:
+            // written as it stands, the reference would replace the old value rather than extend it.
+            // Nothing left of such a value (PATH=%PATH% with no path yet) sets nothing.
+            if (RefersToItself(name, value)) {
+                std::string old;
+                value = ExtendedValue(name, value, s.EnvironmentValue(name, old) ? &old : nullptr);
+                if (value.empty()) continue;
+            }
+            if (!name.empty()) s.SetEnvironmentValue(name, value);
+        } else {
+            block.append(line.trimmed()).append("\r\n");
         }
     }
     if (nt) {
@@ -192,8 +249,12 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
         s.Log(kLogVariablesNT);
         return;
     }
-    if (!WriteLine(autoexec.get(), kEndMarker) || !WriteLine(autoexec.get(), "")) return writeFailed();
-    if (std::fclose(autoexec.release()) != 0) return writeFailed();
+    block.append(kEndMarker).append("\r\n\r\n");
+    if (!AddBlock(s, AutoexecPath(driveName), block)) {
+        s.Tell(kIconStop, AutoexecWriteError(driveName), "Abort Installation");
+        s.Log(AutoexecWriteError(driveName));
+        return;
+    }
     s.Log(AutoexecLogText(driveName));
 }
 

@@ -28,6 +28,8 @@ struct SystemServices {
     virtual void AddProgramItem(const ShortcutEntry& entry) = 0;
     // A registry environment value; results are not looked at.
     virtual void SetEnvironmentValue(std::string_view name, std::string_view value) = 0;
+    // The value a variable has now where SetEnvironmentValue would write it; false when it has none.
+    virtual bool EnvironmentValue(std::string_view name, std::string& value) = 0;
     // Tells running programs that the environment in the registry changed.
     virtual void AnnounceEnvironment() = 0;
     virtual std::string ShortPath(std::string_view path) = 0;

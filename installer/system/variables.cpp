@@ -33,30 +33,58 @@ private:
 constexpr std::array<const char*, 5> kMachineEnvironment = {"SYSTEM", "CurrentControlSet", "Control",
                                                            "Session Manager", "Environment"};
 
-}  // namespace
-
-void SetEnvironmentValue(int32_t& status, const char* name, int32_t, const char* value, int32_t)
+// The keys down to the environment of this user, or of the machine for
+// Administrator; opened one below the other, closed in reverse order.
+std::vector<std::unique_ptr<RegistryKey>> OpenEnvironment(REGSAM access)
 {
     std::array<char, 257> user{};
     DWORD size = static_cast<DWORD>(user.size());
     if (!GetUserNameA(user.data(), &size)) user[0] = '\0';
-
-    // Opened one below the other and closed in reverse order.
     std::vector<std::unique_ptr<RegistryKey>> keys;
     if (IsMachineEnvironmentUser(user.data())) {
         HKEY parent = HKEY_LOCAL_MACHINE;
         for (std::size_t i = 0; i < kMachineEnvironment.size(); ++i) {
-            const REGSAM access = i + 1 < kMachineEnvironment.size() ? KEY_READ : KEY_WRITE;
-            keys.push_back(std::make_unique<RegistryKey>(parent, kMachineEnvironment[i], access));
+            const REGSAM last = i + 1 < kMachineEnvironment.size() ? KEY_READ : access;
+            keys.push_back(std::make_unique<RegistryKey>(parent, kMachineEnvironment[i], last));
             parent = keys.back()->get();
         }
     } else {
-        keys.push_back(std::make_unique<RegistryKey>(HKEY_CURRENT_USER, "Environment", KEY_WRITE));
+        keys.push_back(std::make_unique<RegistryKey>(HKEY_CURRENT_USER, "Environment", access));
     }
+    return keys;
+}
+
+void CloseInReverse(std::vector<std::unique_ptr<RegistryKey>>& keys)
+{
+    while (!keys.empty()) keys.pop_back();
+}
+
+}  // namespace
+
+void SetEnvironmentValue(int32_t& status, const char* name, int32_t, const char* value, int32_t)
+{
+    std::vector<std::unique_ptr<RegistryKey>> keys = OpenEnvironment(KEY_WRITE);
     status = static_cast<int32_t>(RegSetValueExA(keys.back()->get(), name, 0, REG_EXPAND_SZ,
                                                  reinterpret_cast<const BYTE*>(value),
                                                  static_cast<DWORD>(std::strlen(value) + 1)));
-    while (!keys.empty()) keys.pop_back();
+    CloseInReverse(keys);
+}
+
+bool GetEnvironmentValue(const std::string& name, std::string& value)
+{
+    std::vector<std::unique_ptr<RegistryKey>> keys = OpenEnvironment(KEY_READ);
+    HKEY key = keys.back()->get();
+    DWORD type = 0, size = 0;
+    bool found = key && RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+                 (type == REG_SZ || type == REG_EXPAND_SZ);
+    if (found) {
+        std::vector<char> data(size + 1, '\0');
+        found = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
+                ERROR_SUCCESS;
+        value.assign(data.data());
+    }
+    CloseInReverse(keys);
+    return found;
 }
 
 void AnnounceEnvironmentChange()

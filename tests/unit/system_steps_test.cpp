@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "driver/install_state.h"
@@ -39,13 +40,27 @@ TEST(SystemLines, GroupTableKeepsWithinItsSlots)
     EXPECT_TRUE(groups.Contains(std::string(259, 'm')) && groups.Contains("G996") && !groups.Contains(std::string(260, 'L')));
 }
 
-// Files in a scratch directory, AUTOEXEC.BAT of drive X: is X.bat there, C:'s is read-only; the trace notes the rest.
+// Files in a scratch directory, AUTOEXEC.BAT of drive X: is X.bat there (its copy X.$t$), C:'s is read-only; the trace
+// notes the rest. The next `failingWrites` files made afresh whose names end in `failing` are emptied and then fail
+// as on a full disk.
 struct ScratchMachine final : SystemServices {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("system-steps-" + std::to_string(getpid()));
     std::string trace;
-    std::string Local(std::string_view p) { return p.ends_with("\\autoexec.bat") ? (dir / (S(p.substr(0, 1)) + ".bat")).string() : S(p); }
+    std::map<std::string, std::string> environment;
+    int failingWrites = 0;
+    std::string failing = ".bat";
+    std::string Local(std::string_view p)
+    {
+        const std::string_view tail = p.size() > 13 ? p.substr(p.size() - 13) : "";
+        return tail == "\\autoexec.bat" || tail == "\\autoexec.$t$" ? (dir / (S(p.substr(0, 1)) + S(p.substr(p.size() - 4)))).string() : S(p);
+    }
     std::string Read(const std::string& name) { return (std::stringstream() << std::ifstream(dir / name, std::ios::binary).rdbuf()).str(); }
-    std::FILE* Open(const std::string& p, const char* mode) override { return std::fopen(Local(p).c_str(), mode); }
+    std::FILE* Open(const std::string& p, const char* mode) override
+    {
+        if (S(mode) != "wb" || !Local(p).ends_with(failing) || failingWrites-- <= 0) return std::fopen(Local(p).c_str(), mode);
+        std::ofstream(Local(p), std::ios::trunc);
+        return std::fopen("/dev/full", "wb");
+    }
     void Delete(std::string_view p) override { std::filesystem::remove(Local(p)); }
     bool FileExists(std::string_view p) override { return std::filesystem::exists(Local(p)); }
     bool ReadOnly(std::string_view p) override { return p[0] == 'C'; }
@@ -54,6 +69,7 @@ struct ScratchMachine final : SystemServices {
     void Today(int32_t& y, int32_t& m, int32_t& d) override { y = 2026, m = 3, d = 9; }
     void AddProgramItem(const ShortcutEntry&) override {}
     void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + S(n) + "=" + S(v) + ";"; }
+    bool EnvironmentValue(std::string_view n, std::string& v) override { return environment.contains(S(n)) && (v = environment[S(n)], true); }
     void AnnounceEnvironment() override { trace += "announce;"; }
     std::string ShortPath(std::string_view p) override { return S(p); }
     void RunRegistryEditor(std::string_view) override {}
@@ -72,23 +88,86 @@ TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIs
         for (const char* bat : {"C.bat", "D.bat"}) std::ofstream(m.dir / bat) << "old\r\n";
         Logical ok = kFalse;
         ApplyVariables(ok, m);  // nothing collected yet
-        for (const char* line : {"DEMOHOME=<defdir>", "NOVALUE"}) ASSERT_TRUE(CollectVariable(FixedText<1024>(line), m));
+        m.environment["PATH"] = "C:\\TOOLS;%USERPROFILE%\\BIN";
+        for (const char* line : {"DEMOHOME=<defdir>", "NOVALUE", "PATH=%path%;<defdir>BIN", "LIB=%LIB%"})
+            ASSERT_TRUE(CollectVariable(FixedText<1024>(line), m));
         CloseTemporaryFiles();
         ApplyVariables(ok, m);
         EXPECT_TRUE(IsTrue(ok));
         const std::string home = m.dir.string() + "/", missing = "1 Aborting Installation: Error opening temporary variable file;";
         if (nt) {
-            EXPECT_EQ(m.Read("variab.$t$"), ":\r\n: Variables to add (temporary file)\r\n:\r\nDEMOHOME=" + home + "\r\nNOVALUE\r\n");
-            EXPECT_EQ(m.trace, missing + "set DEMOHOME=" + home + ";announce;log Modified Registry        - Added Environment Variables;");
+            EXPECT_EQ(m.Read("variab.$t$"), ":\r\n: Variables to add (temporary file)\r\n:\r\nDEMOHOME=" + home + "\r\nNOVALUE\r\nPATH=%path%;" + home + "BIN\r\nLIB=%LIB%\r\n");
+            EXPECT_EQ(m.trace, missing + "set DEMOHOME=" + home + ";set PATH=C:\\TOOLS;%USERPROFILE%\\BIN;" + home + "BIN;announce;log Modified Registry        - Added Environment Variables;");
         } else {
             EXPECT_EQ(m.Read("D.bat"), "old\r\n\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks + "\r\nSET DEMOHOME=" + home +
-                                           "\r\nSET NOVALUE\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
+                                           "\r\nSET NOVALUE\r\nSET PATH=%path%;" + home + "BIN\r\nSET LIB=%LIB%\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
             EXPECT_EQ(m.trace, missing + "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;");
         }
         RemoveTemporaryFiles(m);
         EXPECT_FALSE(std::filesystem::exists(m.dir / "variab.$t$"));
         std::filesystem::remove_all(m.dir);
     }
+}
+
+// The block goes before an end-of-file mark and after a line end; a write that fails leaves the file as it was, or,
+// when putting it back fails too, its copy beside it.
+TEST(SystemSteps, AutoexecTakesTheBlockWholeOrNotAtAll)
+{
+    const std::string block = "\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks +
+                              "\r\nSET A=1\r\nrem End of variables added by R.L.V. Installer\r\n\r\n";
+    const std::string added = "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;";
+    const std::string failed = "1 Abort Installation: Error writing to D:\\AUTOEXEC.BAT;log Error writing to D:\\AUTOEXEC.BAT;";
+    const struct { std::string before, failing; int failingWrites; std::string after, copy, trace; } cases[] = {
+        {"old\r\n", "", 0, "old\r\n" + block, "", added},
+        {"old", "", 0, "old\r\n" + block, "", added},
+        {"", "", 0, block, "", added},
+        {"a\r\nb\x1A", "", 0, "a\r\nb\r\n" + block + "\x1A", "", added},
+        {"a\n\x1Ajunk\x1A", "", 0, "a\n" + block + "\x1Ajunk\x1A", "", added},
+        {"old\r\n", ".$t$", 1, "old\r\n", "", failed},  // no room for the copy
+        {"old\r\n", ".bat", 1, "old\r\n", "", failed},  // nor for the new file: the old one is written back
+        {"old\r\n", ".bat", 2, "", "old\r\n", failed},  // nor for that: the copy stays
+    };
+    for (const auto& c : cases) {
+        ScratchMachine m;
+        std::filesystem::create_directories(m.dir);
+        InstallState& state = TheInstallState() = InstallState{};
+        state.installDir.assign(m.dir.string() + "/");
+        state.installableDriveCount = 1;
+        state.installableDrives = {FixedText<2>("D:")};
+        std::ofstream(m.dir / "D.bat", std::ios::binary) << c.before;
+        ASSERT_TRUE(CollectVariable(FixedText<1024>("A=1"), m));
+        CloseTemporaryFiles();
+        Logical ok = kFalse;
+        m.failingWrites = c.failingWrites;
+        m.failing = c.failing;
+        ApplyVariables(ok, m);
+        EXPECT_EQ(std::tuple(m.Read("D.bat"), m.Read("D.$t$"), m.trace), std::tuple(c.after, c.copy, c.trace)) << c.failingWrites;
+        std::filesystem::remove_all(m.dir);
+    }
+    EXPECT_EQ(ExtendedValue("Path", "%PATH%;C:\\A", nullptr) + "|" + ExtendedValue("PATH", "C:\\A;%path%;C:\\B", nullptr) + "|" +
+                  ExtendedValue("PATH", "C:\\A;%PATH%", nullptr) + "|" + ExtendedValue("PATH", "%PATH%%PATHEXT%", nullptr),
+              "C:\\A|C:\\A;C:\\B|C:\\A|%PATHEXT%");
+    const std::string old = "X;%PATH%";
+    EXPECT_EQ(ExtendedValue("PATH", "%PATH%;A;%Path%", &old), "X;%PATH%;A;X;%PATH%");
+}
+
+// An associate line with blanks for bars would associate every file without an extension: lines without their
+// fields are logged and change nothing.
+TEST(SystemSteps, LinesWithoutTheirFieldsAreSkipped)
+{
+    ScratchMachine m;
+    InstallState& state = TheInstallState() = InstallState{};
+    state.installDir.assign(m.dir.string() + "/");
+    using Collector = bool (*)(std::span<char>, SystemServices&);
+    const std::pair<Collector, const char*> lines[] = {{CollectAssociation, ".zqx Demo Document C:\\DEMO.EXE"},
+        {CollectAssociation, " . |Doc|x|"}, {CollectAssociation, "zqx|Doc| |"}, {CollectShortcut, " |C:\\DEMO.EXE|Demo|"},
+        {CollectShortcut, "Group| |Demo|"}, {CollectVariable, " =x"}};
+    for (auto [collect, arguments] : lines) EXPECT_TRUE(collect(FixedText<1024>(arguments), m));
+    const std::string skipped = "log ** Skipped, fields missing: ";
+    EXPECT_EQ(m.trace, skipped + "associate .zqx Demo Document C:\\DEMO.EXE;" + skipped + "associate  . |Doc|x|;" + skipped +
+                           "associate zqx|Doc| |;" + skipped + "program  |C:\\DEMO.EXE|Demo|;" + skipped + "program Group| |Demo|;" +
+                           skipped + "variable  =x;");
+    EXPECT_EQ(state.associationCount + state.shortcutCount + state.variableCount, 0);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "startup/config.h"
 #include "startup/startup.h"
 #include "system/file_helpers.h"
+#include "system/system_steps.h"
 #include "ui/background.h"
 #include "utilities/files.h"
 #include "utilities/later_calls.h"
@@ -529,6 +530,24 @@ TEST(Installer, InstallableDrivesAndSteps)
         EXPECT_EQ(std::pair(runOK, QStateInfo(3)), std::pair(kTrue, step == 3 ? IDD_PROGRESS : 0)) << step;
     }
     QRootClose();
+}
+
+// A variable's value where the installer writes it, as stored (references unexpanded), to extend it.
+TEST(Installer, EnvironmentValueAsStored)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Environment", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    const char stored[] = "C:\\TOOLS;%USERPROFILE%\\BIN";
+    const DWORD number = 7;
+    RegSetValueExA(key, "MARROWPATH", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(stored), sizeof stored);
+    RegSetValueExA(key, "MARROWNUMBER", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    std::string value, none, dword;
+    const bool found[] = {GetEnvironmentValue("marrowpath", value), GetEnvironmentValue("MARROWNONE", none),
+                          GetEnvironmentValue("MARROWNUMBER", dword)};
+    EXPECT_EQ(std::tuple(found[0], value, found[1], found[2]), std::tuple(true, std::string(stored), false, false));
+    RegDeleteValueA(key, "MARROWPATH");
+    RegDeleteValueA(key, "MARROWNUMBER");
+    RegCloseKey(key);
 }
 
 // The probe: prints what a test started it for.
