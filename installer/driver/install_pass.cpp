@@ -115,7 +115,7 @@ struct ToolkitPassServices final : PassServices {
         const PathBuffer from = ZeroTerminated(source), to = ZeroTerminated(destination);
         int32_t status = -1;
         copiedSize = -1;
-        ::CopyExpanded(from.data(), to.data(), status, copiedSize);
+        ::CopyExpanded(from.data(), to.data(), status, copiedSize, copyFailure);
         copiedSource = from.data();
         if (status == 0) ClearReadOnly(to.data(), 261);
         return status;
@@ -145,15 +145,17 @@ struct ToolkitPassServices final : PassServices {
     std::string copiedSource;
     int64_t copiedSize = -1;
 
+    uint32_t copyFailure = 0;  // the Windows error of the last copy that failed
+
+    // The copy ran out of room, or the file cannot fit once expanded (the
+    // medium may hold it compressed to a fraction of that).
     bool SourceExceedsFreeSpace(std::string_view sourcePath) override
     {
+        if (copyFailure == ERROR_DISK_FULL || copyFailure == ERROR_HANDLE_DISK_FULL) return true;
         uint64_t freeBytes = 0;
         if (!FreeBytesOfDrive(TheInstallState().installDir.view(), freeBytes)) return false;
-        std::array<DirListEntry, 1> entries;
-        int32_t count = 0;
-        QOsDirList(" ", sourcePath, entries, 1, count);
-        QErrorInfo(1);
-        return count == 1 && static_cast<uint64_t>(entries[0].size) > freeBytes;
+        const int64_t size = ExpandedSize(ZeroTerminated(sourcePath).data());
+        return size >= 0 && static_cast<uint64_t>(size) > freeBytes;
     }
 
     void ShowProgressTexts(std::string_view from, std::string_view to) override { progress.Texts(from, to); }

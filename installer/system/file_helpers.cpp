@@ -56,15 +56,23 @@ bool SameFile(HANDLE a, const char* aPath, HANDLE b, const char* bPath)
 }
 
 // A plain file, byte for byte, keeping its time of last change. 0 or the
-// LZ library's code for a failed read (3) or write (4).
-int32_t CopyPlain(HANDLE from, HANDLE to)
+// LZ library's code for a failed read (3) or write (4), with the Windows error.
+int32_t CopyPlain(HANDLE from, HANDLE to, uint32_t& failure)
 {
     static std::vector<char> buffer(256 * 1024);  // one for the run: filling a fresh one per file costs more than the copy
     for (;;) {
         DWORD got = 0, written = 0;
-        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return 3;
+        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            failure = GetLastError();
+            return 3;
+        }
         if (got == 0) break;
-        if (!WriteFile(to, buffer.data(), got, &written, nullptr) || written != got) return 4;
+        SetLastError(ERROR_SUCCESS);
+        if (!WriteFile(to, buffer.data(), got, &written, nullptr) || written != got) {
+            // Written in part without an error: the disk had no room for the rest.
+            failure = GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
+            return 4;
+        }
     }
     FILETIME changed{};
     if (GetFileTime(from, nullptr, nullptr, &changed)) SetFileTime(to, nullptr, nullptr, &changed);
@@ -73,13 +81,26 @@ int32_t CopyPlain(HANDLE from, HANDLE to)
 
 // The LZ library's copy, which expands as it goes, over the two open files;
 // it closes the source. LZCopy's errors are negative.
-int32_t CopyThroughLz(FileHandle& from, HANDLE to)
+int32_t CopyThroughLz(FileHandle& from, HANDLE to, uint32_t& failure)
 {
-    const INT source = LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(from.Detach())));
-    if (source < 0) return static_cast<int32_t>(-source);
-    const LONG copied = LZCopy(source, static_cast<HFILE>(reinterpret_cast<INT_PTR>(to)));
-    LZClose(source);
+    const HANDLE source = from.Detach();
+    const INT lz = LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(source)));
+    if (lz < 0) {
+        CloseHandle(source);  // not the library's to close when it took nothing
+        return static_cast<int32_t>(-lz);
+    }
+    const LONG copied = LZCopy(lz, static_cast<HFILE>(reinterpret_cast<INT_PTR>(to)));
+    failure = copied >= 0 ? 0 : GetLastError();
+    LZClose(lz);
     return copied >= 0 ? 0 : static_cast<int32_t>(-copied);
+}
+
+// The directory part of a path with its closing backslash; "." for none.
+std::string DirectoryOf(const char* path)
+{
+    const std::string p(path);
+    const std::size_t slash = p.find_last_of("\\/");
+    return slash == std::string::npos ? "." : p.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -94,37 +115,73 @@ void FileExists(std::string_view name, Logical& exists)
 void CopyExpanded(const char* source, int32_t, const char* destination, int32_t, int32_t& status)
 {
     int64_t size = 0;
-    CopyExpanded(source, destination, status, size);
+    uint32_t failure = 0;
+    CopyExpanded(source, destination, status, size, failure);
 }
 
-void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize)
+void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize, uint32_t& failure)
 {
+    failure = 0;
     FileHandle from = OpenForReading(source);
     if (!from.valid()) {
+        failure = GetLastError();
         status = 1;  // as LZCopy reports a source it cannot read
         return;
     }
     if (uint64_t size = 0; FileSizeOf(from.get(), size)) sourceSize = static_cast<int64_t>(size);
-    // Opened, not created afresh: when the destination is the source under
-    // another name, emptying it would destroy the file before it is read.
-    FileHandle to(CreateFileA(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    if (!to.valid() || (existed && (SameFile(from.get(), source, to.get(), destination) || !SetEndOfFile(to.get())))) {
+    // The destination being the source under another name: replacing it
+    // would take the file away.
+    if (FileHandle old = OpenForReading(destination); old.valid() && SameFile(from.get(), source, old.get(), destination)) {
         status = 2;
         return;
     }
-    const bool compressed = IsCompressed(from.get());
-    if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
-        status = 3;
+    // The copy goes to a fresh file beside the destination; the earlier file
+    // stays untouched until the copy is whole.
+    char temporary[MAX_PATH] = {};
+    if (!GetTempFileNameA(DirectoryOf(destination).c_str(), "mrw", 0, temporary)) {
+        failure = GetLastError();
+        status = 2;
         return;
     }
-    status = compressed ? CopyThroughLz(from, to.get()) : CopyPlain(from.get(), to.get());
-    if (status != 0) {
-        // A part of a file is worse than none: it would pass for the whole.
-        to.Close();
-        DeleteFileA(destination);
+    {
+        FileHandle to(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const bool compressed = IsCompressed(from.get());
+        if (!to.valid()) {
+            failure = GetLastError();
+            status = 2;
+        } else if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
+            failure = GetLastError();
+            status = 3;
+        } else {
+            status = compressed ? CopyThroughLz(from, to.get(), failure) : CopyPlain(from.get(), to.get(), failure);
+        }
     }
+    if (status == 0) {
+        // A read-only file of an earlier installation is replaced as any other.
+        const DWORD attributes = GetFileAttributesA(destination);
+        const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+        if (readOnly) SetFileAttributesA(destination, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+        if (!MoveReplacing(temporary, destination)) {
+            failure = GetLastError();
+            status = 4;
+            if (readOnly) SetFileAttributesA(destination, attributes);
+        }
+    }
+    if (status != 0) DeleteFileA(temporary);
+}
+
+int64_t ExpandedSize(const char* path)
+{
+    FileHandle file = OpenForReading(path);
+    uint64_t size = 0;
+    if (!file.valid() || !FileSizeOf(file.get(), size)) return -1;
+    if (!IsCompressed(file.get())) return static_cast<int64_t>(size);
+    // After the magic: the mode, the replaced character and the expanded length.
+    std::array<unsigned char, 6> rest{};
+    DWORD got = 0;
+    if (!ReadFile(file.get(), rest.data(), static_cast<DWORD>(rest.size()), &got, nullptr) || got != rest.size())
+        return static_cast<int64_t>(size);
+    return rest[2] | rest[3] << 8 | rest[4] << 16 | static_cast<int64_t>(rest[5]) << 24;
 }
 
 void ExpandedFileName(char* path, int32_t)

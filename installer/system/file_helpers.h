@@ -20,8 +20,16 @@ void FileExists(std::string_view name, Logical& exists);
 void CopyExpanded(const char* source, int32_t sourceLength, const char* destination, int32_t destinationLength,
                   int32_t& status);
 // The same, telling also the source file's size (in bytes, as stored on the
-// medium) when it could be opened: the copy has it at hand.
-void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize);
+// medium) when it could be opened, which the copy has at hand, and the
+// Windows error of a failed copy (ERROR_DISK_FULL: no room for it).
+// The copy is made under a temporary name beside the destination and takes
+// its place only once whole (a read-only one included): a failed copy leaves
+// an earlier file as it was, and no temporary file.
+void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize,
+                  uint32_t& failure);
+// The size a file will have once copied: a compressed file's expanded size
+// from its header, else its size; -1 when it cannot be read.
+int64_t ExpandedSize(const char* path);
 
 // Rewrites path in place with the name the file has once expanded: the bare
 // name as stored on disk when that file exists, else the expanded full path.

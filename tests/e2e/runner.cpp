@@ -13,7 +13,7 @@
 //             include FILE       the steps of FILE (shared media)
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
-//             packed NAME TEXT   NAME compressed, under the name the compressor gives it
+//             packed NAME TEXT   NAME compressed, under the name the compressor gives it (packedfill NAME BYTES)
 //             fill NAME BYTES    readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
@@ -326,9 +326,10 @@ bool Scenario::Step(const std::string& line)
     if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
     if (verb == "put") return Put(word, tail);
     if (verb == "fill") return Put(word, std::string(std::stoul(tail), 'x'));
-    if (verb == "packed") {
+    if (verb == "packed" || verb == "packedfill") {
         const LzName name = LzCompressedName(word);
-        const std::vector<uint8_t> packed = CompressLz(std::span(reinterpret_cast<const uint8_t*>(tail.data()), tail.size()), name.replacedChar);
+        const std::string text = verb == "packed" ? tail : std::string(std::stoul(tail), 'x');
+        const std::vector<uint8_t> packed = CompressLz(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
         return Put(name.name, std::string(packed.begin(), packed.end()));
     }
     if (verb == "picture") {  // os2: a header of the wrong size; cut: the second half missing

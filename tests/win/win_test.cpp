@@ -532,6 +532,61 @@ TEST(Installer, InstallableDrivesAndSteps)
     QRootClose();
 }
 
+// A copy replaces a file of an earlier installation only once it is whole, a read-only one too; a failed copy leaves
+// that file as it was and no temporary file; also where the files are moved with the calls of the first systems.
+TEST(Installer, CopiesReplaceAndNeverDestroy)
+{
+    robot::ScratchDirectory dir("copies");
+    const std::string source = dir / "source.txt", to = dir / "to", small = "K:\\copies";
+    robot::WriteFile(source, "new");
+    CreateDirectoryA(to.c_str(), nullptr);
+    CreateDirectoryA((to + "\\a directory").c_str(), nullptr);
+    const bool smallDrive = GetDriveTypeA("K:\\") == DRIVE_FIXED;  // 1 MB: the test bed mounts it when it runs as root
+    if (smallDrive) CreateDirectoryA(small.c_str(), nullptr);
+    const std::string big = dir / "big.dat";
+    robot::WriteFile(big, std::string(3000000, 'b'));
+    // Source, destination, its earlier bytes (a read-only file: '!' first), status, bytes after; "-": no file.
+    const struct { std::string from, destination, earlier; int32_t status; std::string after; } cases[] = {
+        {source, to + "\\plain.txt", "-", 0, "new"},
+        {source, to + "\\earlier.txt", "earlier bytes", 0, "new"},
+        {source, to + "\\read-only.txt", "!earlier", 0, "new"},
+        {source, source, "-", 2, "new"},
+        {dir / "none", to + "\\kept.txt", "earlier", 1, "earlier"},
+        {source, to + "\\a directory", "-", 4, "-"},
+        {source, dir / "no such directory\\x.txt", "-", 2, "-"},
+        {big, small + "\\big.dat", smallDrive ? "earlier" : "-", smallDrive ? 4 : 2, smallDrive ? "earlier" : "-"},
+    };
+    for (bool oldSystem : {false, true}) {
+        for (const auto& c : cases) {
+            if (c.earlier != "-" && c.from != c.destination) {
+                SetFileAttributesA(c.destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+                robot::WriteFile(c.destination, c.earlier.substr(c.earlier[0] == '!'));
+                if (c.earlier[0] == '!') SetFileAttributesA(c.destination.c_str(), FILE_ATTRIBUTE_READONLY);
+            }
+            HideLaterCalls(oldSystem);
+            int32_t status = -1;
+            int64_t size = 0;
+            uint32_t failure = 0;
+            CopyExpanded(c.from.c_str(), c.destination.c_str(), status, size, failure);
+            HideLaterCalls(false);
+            const DWORD attributes = GetFileAttributesA(c.destination.c_str());
+            const std::string after = attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                                          ? "-" : robot::ReadFile(c.destination);
+            // A full disk says so; a read-only file replaced leaves none behind.
+            const bool full = c.from == big && smallDrive, readOnly = after != "-" && (attributes & FILE_ATTRIBUTE_READONLY);
+            EXPECT_EQ(std::tuple(status, after, full ? failure : 0u, readOnly), std::tuple(c.status, c.after, full ? DWORD{ERROR_DISK_FULL} : 0u, false))
+                << c.destination << " " << oldSystem;
+            if (c.destination != c.from) DeleteFileA(c.destination.c_str());
+        }
+        for (const std::string& folder : {to, small}) {
+            WIN32_FIND_DATAA found{};
+            FindHandle left(FindFirstFileA((folder + "\\mrw*").c_str(), &found));
+            EXPECT_FALSE(left.valid()) << "left in " << folder << ": " << found.cFileName;
+        }
+    }
+    RemoveDirectoryA(small.c_str());
+}
+
 // A variable's value where the installer writes it, as stored (references unexpanded), to extend it.
 TEST(Installer, EnvironmentValueAsStored)
 {

@@ -158,6 +158,37 @@ DWORD WaitForHandlesOrInput(DWORD count, const HANDLE* handles, DWORD millisecon
     return MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds, QS_ALLINPUT);
 }
 
+bool MoveReplacing(const char* from, const char* to)
+{
+    using MoveFileExFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);
+    if (auto* moveEx = LaterCall<MoveFileExFn>("kernel32.dll", "MoveFileExA")) {
+        if (moveEx(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;  // the Windows 95 family exports a stub
+    }
+    const DWORD attributes = GetFileAttributesA(to);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return MoveFileA(from, to) != 0;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {  // a file never replaces a directory
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Aside under a fresh name of the same directory.
+    std::string directory(to);
+    const std::size_t slash = directory.find_last_of("\\/");
+    directory.resize(slash == std::string::npos ? 0 : slash + 1);
+    char aside[MAX_PATH] = {};
+    if (!GetTempFileNameA(directory.empty() ? "." : directory.c_str(), "mrw", 0, aside)) return false;
+    DeleteFileA(aside);
+    if (!MoveFileA(to, aside)) return false;
+    if (!MoveFileA(from, to)) {
+        const DWORD failed = GetLastError();
+        MoveFileA(aside, to);
+        SetLastError(failed);
+        return false;
+    }
+    DeleteFileA(aside);
+    return true;
+}
+
 void StartCommonControls(DWORD classes)
 {
     using InitCommonControlsExFn = BOOL WINAPI(const INITCOMMONCONTROLSEX*);

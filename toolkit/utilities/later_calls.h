@@ -35,6 +35,12 @@ HWND TopLevelOf(HWND window);
 // that arrives after the queue was last looked at. WAIT_OBJECT_0 + count means input.
 DWORD WaitForHandlesOrInput(DWORD count, const HANDLE* handles, DWORD milliseconds);
 
+// Moves a file to a name that may be taken, in the same directory, replacing
+// that file (MoveFileExA, which the Windows 95 family and Win32s lack, else
+// the old file is renamed aside, the new one takes its name and the old one
+// goes; if that fails the old one gets its name back). false: nothing changed.
+bool MoveReplacing(const char* from, const char* to);
+
 // Registers the common control classes (InitCommonControlsEx, else InitCommonControls).
 void StartCommonControls(DWORD classes);
 
