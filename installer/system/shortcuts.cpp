@@ -49,14 +49,12 @@ private:
     HSZ h_;
 };
 
-// The group names Program Manager reports; an empty table without a reply.
-GroupNameTable RequestGroups(DWORD instance, HCONV conversation)
+// The group names Program Manager reports (an empty table without a reply);
+// false when it did not answer in time.
+bool RequestGroups(DWORD instance, HCONV conversation, HSZ item, GroupNameTable& groups)
 {
-    GroupNameTable groups;
-    DdeString item(instance, "Groups");
-    HDDEDATA data =
-        DdeClientTransaction(nullptr, 0, conversation, item.get(), CF_TEXT, XTYP_REQUEST, 1000, nullptr);
-    if (data == nullptr || data == reinterpret_cast<HDDEDATA>(1)) return groups;
+    HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation, item, CF_TEXT, XTYP_REQUEST, 1000, nullptr);
+    if (data == nullptr || data == reinterpret_cast<HDDEDATA>(1)) return DdeGetLastError(instance) != DMLERR_DATAACKTIMEOUT;
     DWORD size = 0;
     const BYTE* bytes = DdeAccessData(data, &size);
     std::vector<char> reply(bytes, bytes + (bytes ? size : 0));
@@ -64,7 +62,7 @@ GroupNameTable RequestGroups(DWORD instance, HCONV conversation)
     DdeUnaccessData(data);
     DdeFreeDataHandle(data);
     groups.Fill(reply.data());
-    return groups;
+    return true;
 }
 
 bool Execute(DWORD instance, HCONV conversation, const std::string& command, DWORD timeout)
@@ -78,17 +76,26 @@ bool Execute(DWORD instance, HCONV conversation, const std::string& command, DWO
 
 }  // namespace
 
-void AddProgramItem(const char* group, int32_t, const char* command, int32_t, const char* item, int32_t)
+bool AddProgramItems(std::span<const ShortcutEntry> entries)
 {
+    if (entries.empty()) return true;
     DdeInstance instance;
-    if (!instance.ok()) return;
+    if (!instance.ok()) return false;
     DdeString progman(instance.id(), "PROGMAN");
     CONVCONTEXT context{};
     context.cb = sizeof context;
-    // A failed connection is not told: every transaction then fails and the entry adds nothing.
     HCONV conversation = DdeConnect(instance.id(), progman.get(), progman.get(), &context);
-    const GroupNameTable groups = RequestGroups(instance.id(), conversation);
-    Execute(instance.id(), conversation, GroupCommand(groups, group), 10000);
-    if (!Execute(instance.id(), conversation, AddItemCommand(command, item), 1000)) DdeGetLastError(instance.id());
-    if (conversation) DdeDisconnect(conversation);
+    if (!conversation) return false;
+    // The groups are asked for once; a group the conversation makes is added to them.
+    DdeString groupsItem(instance.id(), "Groups");
+    GroupNameTable groups;
+    bool added = RequestGroups(instance.id(), conversation, groupsItem.get(), groups);
+    for (std::size_t i = 0; added && i < entries.size(); ++i) {
+        const ShortcutEntry& e = entries[i];
+        added = Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000) &&
+                Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000);
+        if (!groups.Contains(e.group)) groups.Add(e.group);
+    }
+    DdeDisconnect(conversation);
+    return added;
 }

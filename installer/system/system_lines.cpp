@@ -110,6 +110,14 @@ void GroupNameTable::Fill(char* reply)
     }
 }
 
+void GroupNameTable::Add(std::string_view group)
+{
+    if (group.size() >= kSlotBytes || slots_.size() == kSlots) return;
+    std::array<char, kSlotBytes>& slot = slots_.emplace_back();
+    group.copy(slot.data(), group.size());
+    slot[group.size()] = '\0';
+}
+
 bool GroupNameTable::Contains(std::string_view group) const
 {
     for (const auto& slot : slots_)

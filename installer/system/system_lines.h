@@ -75,6 +75,8 @@ public:
     // reply: the zero-terminated CF_TEXT reply, names separated by line
     // ends; it is split in place.
     void Fill(char* reply);
+    // A group made since the list was asked for.
+    void Add(std::string_view group);
     // Whether a name equals the group, ignoring the case of A to Z.
     bool Contains(std::string_view group) const;
     std::size_t size() const { return slots_.size(); }

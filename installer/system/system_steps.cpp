@@ -49,12 +49,7 @@ struct ToolkitSystemServices final : SystemServices {
     void Log(std::string_view text) override { InstallLogWrite(kLogText, text); }
     void Today(int32_t& year, int32_t& month, int32_t& day) override { QOsDate(year, month, day); }
 
-    void AddProgramItem(const ShortcutEntry& e) override
-    {
-        ::AddProgramItem(e.group.c_str(), static_cast<int32_t>(e.group.size() + 1), e.command.c_str(),
-                         static_cast<int32_t>(e.command.size() + 1), e.item.c_str(),
-                         static_cast<int32_t>(e.item.size() + 1));
-    }
+    bool AddProgramItems(const std::vector<ShortcutEntry>& entries) override { return ::AddProgramItems(entries); }
 
     void SetEnvironmentValue(std::string_view name, std::string_view value) override
     {
@@ -80,12 +75,11 @@ struct ToolkitSystemServices final : SystemServices {
         return std::string(buffer.data());
     }
 
-    void RunRegistryEditor(std::string_view commandLine) override
+    bool RunRegistryEditor(std::string_view commandLine) override
     {
-        // Neither a failed start nor a time-out is told: the log entry follows all the same.
         QErrorInfo(1);
         QOsExecute(commandLine, kExecuteHidden | kExecuteWait, kRegistryEditorSeconds);
-        QErrorInfo(1);
+        return QErrorInfo(1) == 0;  // started, and ended in time
     }
 };
 

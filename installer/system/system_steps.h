@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "driver/install_state.h"
+#include "system/system_lines.h"
 
 // False when the install pass must end (the user has been told).
 bool CollectShortcut(std::span<char> arguments);
@@ -21,10 +23,11 @@ void RemoveTemporaryFiles();
 // status: the result of ExitWindowsEx, non-zero when Windows took the request.
 void RestartWindows(int32_t& status);
 
-// One conversation with Program Manager: makes the group current and adds
-// the item. Texts zero-terminated, each length counting the zero byte.
-void AddProgramItem(const char* group, int32_t groupLength, const char* command, int32_t commandLength,
-                    const char* item, int32_t itemLength);
+// One conversation with Program Manager for all the entries: it asks for the
+// groups, then for each entry makes its group current and adds the item.
+// It ends at the first transaction that fails or times out (a hung Program
+// Manager holds the run once, not once an entry); true when all were added.
+bool AddProgramItems(std::span<const ShortcutEntry> entries);
 // One environment value in the registry, of the user or, for Administrator,
 // of the machine; status: RegSetValueExA's result.
 void SetEnvironmentValue(int32_t& status, const char* name, int32_t nameLength, const char* value,

@@ -181,16 +181,23 @@ void ApplyShortcuts(Logical& runOK, SystemServices& s)
     }
     ScriptLine line;
     for (int i = 0; i < 3; ++i) ReadScriptLine(file.get(), line);
-    for (;;) {
-        switch (ReadScriptLine(file.get(), line)) {
-        case ScriptRead::kEnd:
-            file.reset();
-            s.Log(kLogShortcuts);
-            return;
-        case ScriptRead::kError: s.Tell(kIconInformation, "Error reading Start Menu script", kInstallationError); return;
-        case ScriptRead::kLine: s.AddProgramItem(ParseShortcutEntry(line.view())); break;
-        }
+    std::vector<ShortcutEntry> entries;
+    ScriptRead read = ScriptRead::kLine;
+    while ((read = ReadScriptLine(file.get(), line)) == ScriptRead::kLine) entries.push_back(ParseShortcutEntry(line.view()));
+    file.reset();
+    // The entries before a bad line are added all the same.
+    const bool added = s.AddProgramItems(entries);
+    if (read == ScriptRead::kError) {
+        s.Tell(kIconInformation, "Error reading Start Menu script", kInstallationError);
+        return;
     }
+    // "Added" only for what Program Manager took.
+    if (!added) {
+        s.Tell(kIconInformation, "Error running Start Menu script", kInstallationError);
+        s.Log("Error running Start Menu script");
+        return;
+    }
+    s.Log(kLogShortcuts);
 }
 
 void ApplyVariables(Logical& runOK, SystemServices& s)
@@ -266,8 +273,12 @@ void ApplyAssociations(Logical& runOK, SystemServices& s)
         s.Tell(kIconInformation, "Error running registry edit script", kInstallationError);
         return;
     }
-    // The short form has no blanks for the editor's command line to trip over.
-    s.RunRegistryEditor("regedit /s " + std::string(TrimmedText(s.ShortPath(path))));
+    // The short form, and quotes: a directory with blanks and no short name stays one argument.
+    if (!s.RunRegistryEditor("regedit /s \"" + std::string(TrimmedText(s.ShortPath(path))) + "\"")) {
+        s.Tell(kIconInformation, "Error running registry edit script", kInstallationError);
+        s.Log("Error running registry edit script");
+        return;
+    }
     s.Log(kLogAssociations);
 }
 

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/install_state.h"
 #include "system/system_lines.h"
@@ -24,8 +25,8 @@ struct SystemServices {
     virtual void Tell(int32_t icon, std::string_view text, std::string_view caption) = 0;
     virtual void Log(std::string_view text) = 0;
     virtual void Today(int32_t& year, int32_t& month, int32_t& day) = 0;
-    // One conversation with Program Manager.
-    virtual void AddProgramItem(const ShortcutEntry& entry) = 0;
+    // Program Manager adds the items; false when it did not take them all.
+    virtual bool AddProgramItems(const std::vector<ShortcutEntry>& entries) = 0;
     // A registry environment value; results are not looked at.
     virtual void SetEnvironmentValue(std::string_view name, std::string_view value) = 0;
     // The value a variable has now where SetEnvironmentValue would write it; false when it has none.
@@ -33,8 +34,8 @@ struct SystemServices {
     // Tells running programs that the environment in the registry changed.
     virtual void AnnounceEnvironment() = 0;
     virtual std::string ShortPath(std::string_view path) = 0;
-    // Runs "regedit /s FILE" and waits a while for it to end.
-    virtual void RunRegistryEditor(std::string_view commandLine) = 0;
+    // Runs "regedit /s FILE" and waits a while for it to end; false when it could not be run or did not end.
+    virtual bool RunRegistryEditor(std::string_view commandLine) = 0;
 };
 
 // Collectors, called by the install pass with a line's argument text;

@@ -48,6 +48,7 @@ struct ScratchMachine final : SystemServices {
     std::string trace;
     std::map<std::string, std::string> environment;
     int failingWrites = 0;
+    bool programManager = true, registryEditor = true;
     std::string failing = ".bat";
     std::string Local(std::string_view p)
     {
@@ -67,12 +68,20 @@ struct ScratchMachine final : SystemServices {
     void Tell(int32_t icon, std::string_view text, std::string_view caption) override { trace += std::to_string(icon) + " " + S(caption) + ": " + S(text) + ";"; }
     void Log(std::string_view text) override { trace += "log " + S(text) + ";"; }
     void Today(int32_t& y, int32_t& m, int32_t& d) override { y = 2026, m = 3, d = 9; }
-    void AddProgramItem(const ShortcutEntry&) override {}
+    bool AddProgramItems(const std::vector<ShortcutEntry>& e) override
+    {
+        trace += "items " + std::to_string(e.size()) + ";";
+        return programManager;
+    }
     void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + S(n) + "=" + S(v) + ";"; }
     bool EnvironmentValue(std::string_view n, std::string& v) override { return environment.contains(S(n)) && (v = environment[S(n)], true); }
     void AnnounceEnvironment() override { trace += "announce;"; }
     std::string ShortPath(std::string_view p) override { return S(p); }
-    void RunRegistryEditor(std::string_view) override {}
+    bool RunRegistryEditor(std::string_view line) override
+    {
+        trace += S(line) + ";";
+        return registryEditor;
+    }
 };
 
 TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIsBegunWithoutThem)
@@ -168,6 +177,32 @@ TEST(SystemSteps, LinesWithoutTheirFieldsAreSkipped)
                            "associate zqx|Doc| |;" + skipped + "program  |C:\\DEMO.EXE|Demo|;" + skipped + "program Group| |Demo|;" +
                            skipped + "variable  =x;");
     EXPECT_EQ(state.associationCount + state.shortcutCount + state.variableCount, 0);
+}
+
+// The log says "Added" only for what Program Manager and the registry editor took; the editor's script is quoted.
+TEST(SystemSteps, TheLogSaysWhatWasDone)
+{
+    for (const bool works : {true, false}) {
+        ScratchMachine m;
+        std::filesystem::create_directories(m.dir);
+        InstallState& state = TheInstallState() = InstallState{};
+        state.installDir.assign(m.dir.string() + "/");
+        m.programManager = m.registryEditor = works;
+        ASSERT_TRUE(CollectShortcut(FixedText<1024>("Demo|<defdir>DEMO.EXE|Demo|"), m));
+        ASSERT_TRUE(CollectShortcut(FixedText<1024>("Demo|<defdir>HELP.EXE|Help|"), m));
+        ASSERT_TRUE(CollectAssociation(FixedText<1024>(".dem|Demo|<defdir>DEMO.EXE|"), m));
+        CloseTemporaryFiles();
+        Logical ok = kFalse;
+        ApplyShortcuts(ok, m);
+        ApplyAssociations(ok, m);
+        const std::string editor = "regedit /s \"" + m.dir.string() + "/regedit.$t$\";";
+        EXPECT_EQ(m.trace, works ? "items 2;log Modified Start Menu      - Added Shortcuts;" + editor +
+                                       "log Modified Registry        - Added File Associations;"
+                                 : "items 2;4 Installation Error: Error running Start Menu script;log Error running Start Menu "
+                                   "script;" + editor + "4 Installation Error: Error running registry edit script;log Error "
+                                   "running registry edit script;");
+        std::filesystem::remove_all(m.dir);
+    }
 }
 
 }  // namespace
