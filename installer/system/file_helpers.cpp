@@ -12,6 +12,7 @@
 #include "utilities/fixed_text.h"
 #include "utilities/later_calls.h"
 #include "utilities/win_handles.h"
+#include "windows/events.h"
 
 namespace {
 
@@ -60,7 +61,9 @@ bool SameFile(HANDLE a, const char* aPath, HANDLE b, const char* bPath)
 int32_t CopyPlain(HANDLE from, HANDLE to, uint32_t& failure)
 {
     static std::vector<char> buffer(256 * 1024);  // one for the run: filling a fresh one per file costs more than the copy
-    for (;;) {
+    for (int chunk = 1;; ++chunk) {
+        // The windows go on answering through a large file (every 2 MB).
+        if (chunk % 8 == 0) ServeWindowMessages();
         DWORD got = 0, written = 0;
         if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
             failure = GetLastError();
@@ -207,7 +210,8 @@ void ExpandedFileName(char* path, int32_t)
 bool ClearReadOnly(const char* name, int32_t)
 {
     const DWORD attributes = GetFileAttributesA(name);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;  // no attributes to write back
+    if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
     return SetFileAttributesA(name, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
 }
 

@@ -33,6 +33,10 @@ static_assert(kEndMarker.size() == 46);
 inline constexpr std::string_view kLogShortcuts = "Modified Start Menu      - Added Shortcuts";
 inline constexpr std::string_view kLogVariablesNT = "Modified Registry        - Added Environment Variables";
 inline constexpr std::string_view kLogAssociations = "Modified Registry        - Added File Associations";
+// What the log says in their place when the step failed.
+inline constexpr std::string_view kShortcutsFailed = "Error running Start Menu script";
+inline constexpr std::string_view kAssociationsFailed = "Error running registry edit script";
+inline constexpr std::string_view kVariablesFailedNT = "Error writing Environment Variables to the registry";
 static_assert(kLogShortcuts.find('-') == 25 && kLogVariablesNT.find('-') == 25 && kLogAssociations.find('-') == 25);
 
 // A temporary file's path: the trimmed installation directory and the name.

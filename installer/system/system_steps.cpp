@@ -51,12 +51,13 @@ struct ToolkitSystemServices final : SystemServices {
 
     bool AddProgramItems(const std::vector<ShortcutEntry>& entries) override { return ::AddProgramItems(entries); }
 
-    void SetEnvironmentValue(std::string_view name, std::string_view value) override
+    bool SetEnvironmentValue(std::string_view name, std::string_view value) override
     {
         const std::string n(name), v(value);
-        int32_t status = 0;
+        int32_t status = -1;
         ::SetEnvironmentValue(status, n.c_str(), static_cast<int32_t>(n.size() + 1), v.c_str(),
                               static_cast<int32_t>(v.size() + 1));
+        return status == ERROR_SUCCESS;
     }
 
     bool EnvironmentValue(std::string_view name, std::string& value) override

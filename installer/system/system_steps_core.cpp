@@ -193,8 +193,8 @@ void ApplyShortcuts(Logical& runOK, SystemServices& s)
     }
     // "Added" only for what Program Manager took.
     if (!added) {
-        s.Tell(kIconInformation, "Error running Start Menu script", kInstallationError);
-        s.Log("Error running Start Menu script");
+        s.Tell(kIconInformation, kShortcutsFailed, kInstallationError);
+        s.Log(kShortcutsFailed);
         return;
     }
     s.Log(kLogShortcuts);
@@ -227,6 +227,7 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
     s.Today(year, month, day);
     std::string block = "\r\n" + StartMarker(year, month, day) + "\r\n";
     ScriptLine line;
+    bool allSet = true;
     for (int32_t count = 1;; ++count) {
         const ScriptRead read = ReadScriptLine(variables.get(), line);
         if (read == ScriptRead::kEnd) break;
@@ -246,14 +247,14 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
                 value = ExtendedValue(name, value, s.EnvironmentValue(name, old) ? &old : nullptr);
                 if (value.empty()) continue;
             }
-            if (!name.empty()) s.SetEnvironmentValue(name, value);
+            if (!name.empty() && !s.SetEnvironmentValue(name, value)) allSet = false;
         } else {
             block.append(line.trimmed()).append("\r\n");
         }
     }
     if (nt) {
         s.AnnounceEnvironment();
-        s.Log(kLogVariablesNT);
+        s.Log(allSet ? kLogVariablesNT : kVariablesFailedNT);
         return;
     }
     block.append(kEndMarker).append("\r\n\r\n");
@@ -275,8 +276,8 @@ void ApplyAssociations(Logical& runOK, SystemServices& s)
     }
     // The short form, and quotes: a directory with blanks and no short name stays one argument.
     if (!s.RunRegistryEditor("regedit /s \"" + std::string(TrimmedText(s.ShortPath(path))) + "\"")) {
-        s.Tell(kIconInformation, "Error running registry edit script", kInstallationError);
-        s.Log("Error running registry edit script");
+        s.Tell(kIconInformation, kAssociationsFailed, kInstallationError);
+        s.Log(kAssociationsFailed);
         return;
     }
     s.Log(kLogAssociations);

@@ -27,8 +27,8 @@ struct SystemServices {
     virtual void Today(int32_t& year, int32_t& month, int32_t& day) = 0;
     // Program Manager adds the items; false when it did not take them all.
     virtual bool AddProgramItems(const std::vector<ShortcutEntry>& entries) = 0;
-    // A registry environment value; results are not looked at.
-    virtual void SetEnvironmentValue(std::string_view name, std::string_view value) = 0;
+    // A registry environment value; false when it could not be written.
+    virtual bool SetEnvironmentValue(std::string_view name, std::string_view value) = 0;
     // The value a variable has now where SetEnvironmentValue would write it; false when it has none.
     virtual bool EnvironmentValue(std::string_view name, std::string& value) = 0;
     // Tells running programs that the environment in the registry changed.

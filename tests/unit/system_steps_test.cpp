@@ -73,7 +73,11 @@ struct ScratchMachine final : SystemServices {
         trace += "items " + std::to_string(e.size()) + ";";
         return programManager;
     }
-    void SetEnvironmentValue(std::string_view n, std::string_view v) override { trace += "set " + S(n) + "=" + S(v) + ";"; }
+    bool SetEnvironmentValue(std::string_view n, std::string_view v) override
+    {
+        trace += "set " + S(n) + "=" + S(v) + ";";
+        return registryEditor;  // the registry takes values when the editor works
+    }
     bool EnvironmentValue(std::string_view n, std::string& v) override { return environment.contains(S(n)) && (v = environment[S(n)], true); }
     void AnnounceEnvironment() override { trace += "announce;"; }
     std::string ShortPath(std::string_view p) override { return S(p); }
@@ -191,16 +195,21 @@ TEST(SystemSteps, TheLogSaysWhatWasDone)
         ASSERT_TRUE(CollectShortcut(FixedText<1024>("Demo|<defdir>DEMO.EXE|Demo|"), m));
         ASSERT_TRUE(CollectShortcut(FixedText<1024>("Demo|<defdir>HELP.EXE|Help|"), m));
         ASSERT_TRUE(CollectAssociation(FixedText<1024>(".dem|Demo|<defdir>DEMO.EXE|"), m));
+        state.isWindowsNT = kTrue;
+        ASSERT_TRUE(CollectVariable(FixedText<1024>("A=1"), m));
         CloseTemporaryFiles();
         Logical ok = kFalse;
         ApplyShortcuts(ok, m);
         ApplyAssociations(ok, m);
+        ApplyVariables(ok, m);
         const std::string editor = "regedit /s \"" + m.dir.string() + "/regedit.$t$\";";
         EXPECT_EQ(m.trace, works ? "items 2;log Modified Start Menu      - Added Shortcuts;" + editor +
-                                       "log Modified Registry        - Added File Associations;"
+                                       "log Modified Registry        - Added File Associations;set A=1;announce;log "
+                                       "Modified Registry        - Added Environment Variables;"
                                  : "items 2;4 Installation Error: Error running Start Menu script;log Error running Start Menu "
                                    "script;" + editor + "4 Installation Error: Error running registry edit script;log Error "
-                                   "running registry edit script;");
+                                   "running registry edit script;set A=1;announce;log Error writing Environment "
+                                   "Variables to the registry;");
         std::filesystem::remove_all(m.dir);
     }
 }

@@ -587,6 +587,30 @@ TEST(Installer, CopiesReplaceAndNeverDestroy)
     RemoveDirectoryA(small.c_str());
 }
 
+// The windows go on answering while a large file is copied (a program that sends them a message is not held up).
+TEST(Installer, WindowsAnswerDuringALargeCopy)
+{
+    robot::ScratchDirectory dir("large copy");
+    const std::string from = dir / "large", to = dir / "copy";
+    robot::WriteFile(from, std::string(64 << 20, 'x'));
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    std::atomic<bool> copying = true;
+    std::atomic<int> answeredDuringCopy = 0;
+    std::thread tool([&] {
+        for (int i = 0; copying && i < 1000; ++i) {
+            DWORD_PTR result = 0;
+            const bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+            if (answered && copying) ++answeredDuringCopy;
+        }
+    });
+    int32_t status = -1;
+    CopyExpanded(from.c_str(), 0, to.c_str(), 0, status);
+    copying = false;
+    tool.join();
+    DestroyWindow(window);
+    EXPECT_EQ(std::pair(status, answeredDuringCopy > 0), std::pair(0, true));
+}
+
 // A variable's value where the installer writes it, as stored (references unexpanded), to extend it.
 TEST(Installer, EnvironmentValueAsStored)
 {

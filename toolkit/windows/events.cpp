@@ -141,6 +141,18 @@ void QEventWait(int32_t& type, EventRecord& record)
     }
 }
 
+void ServeWindowMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // for the event loop to see
+            return;
+        }
+        DispatchToolkitMessage(message);
+    }
+}
+
 void QEventPeek(int32_t& type, EventRecord& record)
 {
     MSG message;

@@ -19,5 +19,9 @@ enum : int32_t {
 void QEventWait(int32_t& type, EventRecord& record);
 // As QEventWait without waiting: type -1 and every word -1 when nothing is pending.
 void QEventPeek(int32_t& type, EventRecord& record);
+// Serves the messages waiting for the program's windows (paints, presses,
+// what other programs send) without taking their events, which stay pending
+// for QEventWait and QEventPeek: for long work between two looks at events.
+void ServeWindowMessages();
 // Disabled event types are never reported (all are enabled at start).
 void QEventEnable(int32_t type, bool enabled);
