@@ -134,7 +134,8 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
     if (uint64_t size = 0; FileSizeOf(from.get(), size)) sourceSize = static_cast<int64_t>(size);
     // The destination being the source under another name: replacing it
     // would take the file away.
-    if (FileHandle old = OpenForReading(destination); old.valid() && SameFile(from.get(), source, old.get(), destination)) {
+    if (FileHandle old = OpenForReading(destination);
+        old.valid() && SameFile(from.get(), source, old.get(), destination)) {
         status = 2;
         return;
     }
@@ -237,9 +238,7 @@ bool SourceFileSize(std::string_view path, int64_t& size)
     // The attributes hold the size: no need to open the file.
     const std::string name(TrimmedText(path));
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!FileAttributesOf(name.c_str(), data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
+    if (!FileAttributesOf(name.c_str(), data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
     size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }

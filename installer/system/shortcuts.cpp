@@ -54,7 +54,8 @@ private:
 bool RequestGroups(DWORD instance, HCONV conversation, HSZ item, GroupNameTable& groups)
 {
     HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation, item, CF_TEXT, XTYP_REQUEST, 1000, nullptr);
-    if (data == nullptr || data == reinterpret_cast<HDDEDATA>(1)) return DdeGetLastError(instance) != DMLERR_DATAACKTIMEOUT;
+    if (data == nullptr || data == reinterpret_cast<HDDEDATA>(1))
+        return DdeGetLastError(instance) != DMLERR_DATAACKTIMEOUT;
     DWORD size = 0;
     const BYTE* bytes = DdeAccessData(data, &size);
     std::vector<char> reply(bytes, bytes + (bytes ? size : 0));

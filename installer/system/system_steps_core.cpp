@@ -1,7 +1,6 @@
 // The system changes, apart from Windows.
 #include "system/system_steps_core.h"
 
-
 #include <algorithm>
 
 #include "driver/install_state.h"
@@ -183,7 +182,8 @@ void ApplyShortcuts(Logical& runOK, SystemServices& s)
     for (int i = 0; i < 3; ++i) ReadScriptLine(file.get(), line);
     std::vector<ShortcutEntry> entries;
     ScriptRead read = ScriptRead::kLine;
-    while ((read = ReadScriptLine(file.get(), line)) == ScriptRead::kLine) entries.push_back(ParseShortcutEntry(line.view()));
+    while ((read = ReadScriptLine(file.get(), line)) == ScriptRead::kLine)
+        entries.push_back(ParseShortcutEntry(line.view()));
     file.reset();
     // The entries before a bad line are added all the same.
     const bool added = s.AddProgramItems(entries);

@@ -21,13 +21,12 @@
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
 //             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
-//             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec 2026
-//             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
-//             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
-//             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
-//             progman GROUPS|hung (with veto: a Program Manager)   dde TEXT (the commands it ran)
-//             prefix nodrives    runs only in the test bed's prefix without drives
-//             user Administrator runs only in the sessions of that user
+//             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec
+//             2026 reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and
+//             after) version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES% veto (a window that refuses
+//             the end of the session)   endsession 1|0   settingchange TEXT progman GROUPS|hung (with veto: a Program
+//             Manager)   dde TEXT (the commands it ran) prefix nodrives    runs only in the test bed's prefix without
+//             drives user Administrator runs only in the sessions of that user
 //   run       run setup | run probe ARGS
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
 //             dialog CAPTION     a dialog becomes the current window
@@ -329,7 +328,8 @@ bool Scenario::Step(const std::string& line)
     if (verb == "packed" || verb == "packedfill") {
         const LzName name = LzCompressedName(word);
         const std::string text = verb == "packed" ? tail : std::string(std::stoul(tail), 'x');
-        const std::vector<uint8_t> packed = CompressLz(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
+        const std::vector<uint8_t> packed =
+            CompressLz(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
         return Put(name.name, std::string(packed.begin(), packed.end()));
     }
     if (verb == "picture") {  // os2: a header of the wrong size; cut: the second half missing

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -45,20 +46,30 @@ TEST(SystemLines, GroupTableKeepsWithinItsSlots)
 // as on a full disk.
 struct ScratchMachine final : SystemServices {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("system-steps-" + std::to_string(getpid()));
+    InstallState& state = TheInstallState() = InstallState{};
     std::string trace;
     std::map<std::string, std::string> environment;
+    ScratchMachine()
+    {
+        std::filesystem::create_directories(dir);
+        state.installDir.assign(dir.string() + "/");
+    }
+    ~ScratchMachine() { std::filesystem::remove_all(dir); }
     int failingWrites = 0;
     bool programManager = true, registryEditor = true;
     std::string failing = ".bat";
     std::string Local(std::string_view p)
     {
         const std::string_view tail = p.size() > 13 ? p.substr(p.size() - 13) : "";
-        return tail == "\\autoexec.bat" || tail == "\\autoexec.$t$" ? (dir / (S(p.substr(0, 1)) + S(p.substr(p.size() - 4)))).string() : S(p);
+        return tail == "\\autoexec.bat" || tail == "\\autoexec.$t$"
+                   ? (dir / (S(p.substr(0, 1)) + S(p.substr(p.size() - 4)))).string()
+                   : S(p);
     }
     std::string Read(const std::string& name) { return (std::stringstream() << std::ifstream(dir / name, std::ios::binary).rdbuf()).str(); }
     std::FILE* Open(const std::string& p, const char* mode) override
     {
-        if (S(mode) != "wb" || !Local(p).ends_with(failing) || failingWrites-- <= 0) return std::fopen(Local(p).c_str(), mode);
+        if (S(mode) != "wb" || !Local(p).ends_with(failing) || failingWrites-- <= 0)
+            return std::fopen(Local(p).c_str(), mode);
         std::ofstream(Local(p), std::ios::trunc);
         return std::fopen("/dev/full", "wb");
     }
@@ -78,7 +89,10 @@ struct ScratchMachine final : SystemServices {
         trace += "set " + S(n) + "=" + S(v) + ";";
         return registryEditor;  // the registry takes values when the editor works
     }
-    bool EnvironmentValue(std::string_view n, std::string& v) override { return environment.contains(S(n)) && (v = environment[S(n)], true); }
+    bool EnvironmentValue(std::string_view n, std::string& v) override
+    {
+        return environment.contains(S(n)) && (v = environment[S(n)], true);
+    }
     void AnnounceEnvironment() override { trace += "announce;"; }
     std::string ShortPath(std::string_view p) override { return S(p); }
     bool RunRegistryEditor(std::string_view line) override
@@ -92,9 +106,7 @@ TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIs
 {
     for (const bool nt : {false, true}) {
         ScratchMachine m;
-        std::filesystem::create_directories(m.dir);
-        InstallState& state = TheInstallState() = InstallState{};
-        state.installDir.assign(m.dir.string() + "/");
+        InstallState& state = m.state;
         state.isWindowsNT = nt ? kTrue : kFalse;
         state.installableDriveCount = 2;
         state.installableDrives = {FixedText<2>("C:"), FixedText<2>("D:")};
@@ -109,16 +121,19 @@ TEST(SystemSteps, VariablesGoToTheFirstWritableAutoexecOrTheRegistryAndNoBlockIs
         EXPECT_TRUE(IsTrue(ok));
         const std::string home = m.dir.string() + "/", missing = "1 Aborting Installation: Error opening temporary variable file;";
         if (nt) {
-            EXPECT_EQ(m.Read("variab.$t$"), ":\r\n: Variables to add (temporary file)\r\n:\r\nDEMOHOME=" + home + "\r\nNOVALUE\r\nPATH=%path%;" + home + "BIN\r\nLIB=%LIB%\r\n");
-            EXPECT_EQ(m.trace, missing + "set DEMOHOME=" + home + ";set PATH=C:\\TOOLS;%USERPROFILE%\\BIN;" + home + "BIN;announce;log Modified Registry        - Added Environment Variables;");
+            EXPECT_EQ(m.Read("variab.$t$"), ":\r\n: Variables to add (temporary file)\r\n:\r\nDEMOHOME=" + home +
+                                                "\r\nNOVALUE\r\nPATH=%path%;" + home + "BIN\r\nLIB=%LIB%\r\n");
+            EXPECT_EQ(m.trace, missing + "set DEMOHOME=" + home + ";set PATH=C:\\TOOLS;%USERPROFILE%\\BIN;" + home +
+                                   "BIN;announce;log Modified Registry        - Added Environment Variables;");
         } else {
-            EXPECT_EQ(m.Read("D.bat"), "old\r\n\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks + "\r\nSET DEMOHOME=" + home +
-                                           "\r\nSET NOVALUE\r\nSET PATH=%path%;" + home + "BIN\r\nSET LIB=%LIB%\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
+            EXPECT_EQ(m.Read("D.bat"),
+                      "old\r\n\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks +
+                          "\r\nSET DEMOHOME=" + home + "\r\nSET NOVALUE\r\nSET PATH=%path%;" + home +
+                          "BIN\r\nSET LIB=%LIB%\r\nrem End of variables added by R.L.V. Installer\r\n\r\n");
             EXPECT_EQ(m.trace, missing + "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;");
         }
         RemoveTemporaryFiles(m);
         EXPECT_FALSE(std::filesystem::exists(m.dir / "variab.$t$"));
-        std::filesystem::remove_all(m.dir);
     }
 }
 
@@ -129,8 +144,13 @@ TEST(SystemSteps, AutoexecTakesTheBlockWholeOrNotAtAll)
     const std::string block = "\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + kBlanks +
                               "\r\nSET A=1\r\nrem End of variables added by R.L.V. Installer\r\n\r\n";
     const std::string added = "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;";
-    const std::string failed = "1 Abort Installation: Error writing to D:\\AUTOEXEC.BAT;log Error writing to D:\\AUTOEXEC.BAT;";
-    const struct { std::string before, failing; int failingWrites; std::string after, copy, trace; } cases[] = {
+    const std::string failed =
+        "1 Abort Installation: Error writing to D:\\AUTOEXEC.BAT;log Error writing to D:\\AUTOEXEC.BAT;";
+    const struct {
+        std::string before, failing;
+        int failingWrites;
+        std::string after, copy, trace;
+    } cases[] = {
         {"old\r\n", "", 0, "old\r\n" + block, "", added},
         {"old", "", 0, "old\r\n" + block, "", added},
         {"", "", 0, block, "", added},
@@ -142,9 +162,7 @@ TEST(SystemSteps, AutoexecTakesTheBlockWholeOrNotAtAll)
     };
     for (const auto& c : cases) {
         ScratchMachine m;
-        std::filesystem::create_directories(m.dir);
-        InstallState& state = TheInstallState() = InstallState{};
-        state.installDir.assign(m.dir.string() + "/");
+        InstallState& state = m.state;
         state.installableDriveCount = 1;
         state.installableDrives = {FixedText<2>("D:")};
         std::ofstream(m.dir / "D.bat", std::ios::binary) << c.before;
@@ -154,48 +172,44 @@ TEST(SystemSteps, AutoexecTakesTheBlockWholeOrNotAtAll)
         m.failingWrites = c.failingWrites;
         m.failing = c.failing;
         ApplyVariables(ok, m);
-        EXPECT_EQ(std::tuple(m.Read("D.bat"), m.Read("D.$t$"), m.trace), std::tuple(c.after, c.copy, c.trace)) << c.failingWrites;
-        std::filesystem::remove_all(m.dir);
+        EXPECT_EQ(std::tuple(m.Read("D.bat"), m.Read("D.$t$"), m.trace), std::tuple(c.after, c.copy, c.trace))
+            << c.failingWrites;
     }
-    EXPECT_EQ(ExtendedValue("Path", "%PATH%;C:\\A", nullptr) + "|" + ExtendedValue("PATH", "C:\\A;%path%;C:\\B", nullptr) + "|" +
-                  ExtendedValue("PATH", "C:\\A;%PATH%", nullptr) + "|" + ExtendedValue("PATH", "%PATH%%PATHEXT%", nullptr),
+    EXPECT_EQ(ExtendedValue("Path", "%PATH%;C:\\A", nullptr) + "|" +
+                  ExtendedValue("PATH", "C:\\A;%path%;C:\\B", nullptr) + "|" +
+                  ExtendedValue("PATH", "C:\\A;%PATH%", nullptr) + "|" +
+                  ExtendedValue("PATH", "%PATH%%PATHEXT%", nullptr),
               "C:\\A|C:\\A;C:\\B|C:\\A|%PATHEXT%");
     const std::string old = "X;%PATH%";
     EXPECT_EQ(ExtendedValue("PATH", "%PATH%;A;%Path%", &old), "X;%PATH%;A;X;%PATH%");
 }
 
-// An associate line with blanks for bars would associate every file without an extension: lines without their
-// fields are logged and change nothing.
-TEST(SystemSteps, LinesWithoutTheirFieldsAreSkipped)
-{
-    ScratchMachine m;
-    InstallState& state = TheInstallState() = InstallState{};
-    state.installDir.assign(m.dir.string() + "/");
-    using Collector = bool (*)(std::span<char>, SystemServices&);
-    const std::pair<Collector, const char*> lines[] = {{CollectAssociation, ".zqx Demo Document C:\\DEMO.EXE"},
-        {CollectAssociation, " . |Doc|x|"}, {CollectAssociation, "zqx|Doc| |"}, {CollectShortcut, " |C:\\DEMO.EXE|Demo|"},
-        {CollectShortcut, "Group| |Demo|"}, {CollectVariable, " =x"}};
-    for (auto [collect, arguments] : lines) EXPECT_TRUE(collect(FixedText<1024>(arguments), m));
-    const std::string skipped = "log ** Skipped, fields missing: ";
-    EXPECT_EQ(m.trace, skipped + "associate .zqx Demo Document C:\\DEMO.EXE;" + skipped + "associate  . |Doc|x|;" + skipped +
-                           "associate zqx|Doc| |;" + skipped + "program  |C:\\DEMO.EXE|Demo|;" + skipped + "program Group| |Demo|;" +
-                           skipped + "variable  =x;");
-    EXPECT_EQ(state.associationCount + state.shortcutCount + state.variableCount, 0);
-}
-
-// The log says "Added" only for what Program Manager and the registry editor took; the editor's script is quoted.
+// The log says "Added" only for what Program Manager, the registry editor and the registry took; the editor's script
+// is quoted. Lines without their fields (an associate line with blanks for bars would associate every file without an
+// extension) are logged and change nothing.
 TEST(SystemSteps, TheLogSaysWhatWasDone)
 {
+    using Collector = bool (*)(std::span<char>, SystemServices&);
+    const std::pair<Collector, const char*> skippedLines[] = {{CollectAssociation, ".zqx Demo Document C:\\DEMO.EXE"},
+                                                              {CollectAssociation, " . |Doc|x|"},
+                                                              {CollectAssociation, "zqx|Doc| |"},
+                                                              {CollectShortcut, " |C:\\DEMO.EXE|Demo|"},
+                                                              {CollectShortcut, "Group| |Demo|"},
+                                                              {CollectVariable, " =x"}};
+    const std::string skipped = "log ** Skipped, fields missing: ";
+    const std::string skippedTrace = skipped + "associate .zqx Demo Document C:\\DEMO.EXE;" + skipped +
+                                     "associate  . |Doc|x|;" + skipped + "associate zqx|Doc| |;" + skipped +
+                                     "program  |C:\\DEMO.EXE|Demo|;" + skipped + "program Group| |Demo|;" + skipped +
+                                     "variable  =x;";
     for (const bool works : {true, false}) {
         ScratchMachine m;
-        std::filesystem::create_directories(m.dir);
-        InstallState& state = TheInstallState() = InstallState{};
-        state.installDir.assign(m.dir.string() + "/");
+        InstallState& state = m.state;
         m.programManager = m.registryEditor = works;
-        ASSERT_TRUE(CollectShortcut(FixedText<1024>("Demo|<defdir>DEMO.EXE|Demo|"), m));
-        ASSERT_TRUE(CollectShortcut(FixedText<1024>("Demo|<defdir>HELP.EXE|Help|"), m));
-        ASSERT_TRUE(CollectAssociation(FixedText<1024>(".dem|Demo|<defdir>DEMO.EXE|"), m));
         state.isWindowsNT = kTrue;
+        for (auto [collect, arguments] : skippedLines) EXPECT_TRUE(collect(FixedText<1024>(arguments), m));
+        for (const char* line : {"Demo|<defdir>DEMO.EXE|Demo|", "Demo|<defdir>HELP.EXE|Help|"})
+            ASSERT_TRUE(CollectShortcut(FixedText<1024>(line), m));
+        ASSERT_TRUE(CollectAssociation(FixedText<1024>(".dem|Demo|<defdir>DEMO.EXE|"), m));
         ASSERT_TRUE(CollectVariable(FixedText<1024>("A=1"), m));
         CloseTemporaryFiles();
         Logical ok = kFalse;
@@ -203,14 +217,18 @@ TEST(SystemSteps, TheLogSaysWhatWasDone)
         ApplyAssociations(ok, m);
         ApplyVariables(ok, m);
         const std::string editor = "regedit /s \"" + m.dir.string() + "/regedit.$t$\";";
-        EXPECT_EQ(m.trace, works ? "items 2;log Modified Start Menu      - Added Shortcuts;" + editor +
-                                       "log Modified Registry        - Added File Associations;set A=1;announce;log "
-                                       "Modified Registry        - Added Environment Variables;"
-                                 : "items 2;4 Installation Error: Error running Start Menu script;log Error running Start Menu "
-                                   "script;" + editor + "4 Installation Error: Error running registry edit script;log Error "
-                                   "running registry edit script;set A=1;announce;log Error writing Environment "
-                                   "Variables to the registry;");
-        std::filesystem::remove_all(m.dir);
+        EXPECT_EQ(m.trace,
+                  skippedTrace + (works ? "items 2;log Modified Start Menu      - Added Shortcuts;" + editor +
+                                              "log Modified Registry        - Added File Associations;set A=1;"
+                                              "announce;log Modified Registry        - Added Environment Variables;"
+                                        : "items 2;4 Installation Error: Error running Start Menu script;log "
+                                          "Error running Start Menu script;" +
+                                              editor +
+                                              "4 Installation Error: "
+                                              "Error running registry edit script;log Error running registry edit "
+                                              "script;set A=1;announce;log Error writing Environment Variables to "
+                                              "the registry;"));
+        EXPECT_EQ(std::ranges::count(m.Read("regedit.$t$"), '\n'), 4) << "the skipped lines were written";
     }
 }
 
