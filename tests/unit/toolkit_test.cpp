@@ -22,8 +22,8 @@ namespace {
 
 using namespace std::literals;
 
-// op: U upper, L lower, N length, J justify by arg, W first word into an arg-wide field ("word|rest"),
-// I to integer, F from integer text by format arg into a field as wide as the result. Error: QErrorInfo(1).
+// op: U upper, L lower, J justify by arg, W first word into an arg-wide field ("word|rest"), I to integer,
+// F from integer text by format arg into a field as wide as the result. Error: QErrorInfo(1).
 // Paths: P joined with arg, B without brackets, D drive letter, R root length, M directories to make ("|" between).
 struct TextCase { char op; std::string text, arg, result; int32_t error = 0; };
 
@@ -33,7 +33,6 @@ std::string Apply(const TextCase& c)
     switch (int32_t value = 12345; c.op) {
     case 'U': return QStrUpper(text), text;
     case 'L': return QStrLower(text), text;
-    case 'N': return std::to_string(QStrLength(text));
     case 'J': return QStrJustify(text, c.arg), text;
     case 'W': return QStrFirstWord(text, field), field + '|' + text;
     case 'I': return QStrToInt(text, value), std::to_string(value);
@@ -46,28 +45,23 @@ std::string Apply(const TextCase& c)
     }
 }
 
-TEST(Text, OperationsAndCommandLineWords)
+TEST(Text, OperationsCommandLineWordsAndErrorMessages)
 {
     const TextCase cases[] = {
-        {'U', "abz AZ 09 {}\xe4", "", "ABZ AZ 09 {}\xe4"}, {'L', "ABZ az 09 @[\xc4", "", "abz az 09 @[\xc4"}, {'N', "AB \0 \0"s, "", "2"},
-        {'W', "   mkdir  sub  ", "8", "mkdir   |          sub  "}, {'W', "abcdefgh x", "4", "abcd|         x"}, {'W', "title\0Demo x\0"s, "11", "title\0Demo |           x\0"s}, {'J', "\0AB  "s, "L", "\0AB  "s}, {'J', "   AB  ", "L", "AB     "}, {'J', "   AB  ", "R", "     AB"},
-        {'J', "   AB  ", "C", "  AB   "}, {'J', "AB     ", "l", "  AB   "}, {'I', "-17", "", "-17"}, {'I', "   007  ", "", "7"}, {'I', "2147483647", "", "2147483647"},  // only L, R name a side
-        {'I', "2147483648", "", "0", 4}, {'I', "00000000001", "", "0", 4}, {'I', "1.5", "", "0", 12}, {'I', "     ", "", "0", 10}, {'F', "5", "(I4.4)", "0005  "}, {'F', "-7", "(I4.3)", "-007"},
-        {'F', "0", "(I3.0)", "   "}, {'F', "12", " ( i3 ) ", " 12"}, {'F', "123", "(I2.2)", "****", 18}, {'F', "12", "(F5.2)", "**********", 18}, {'F', "12", "(I200)", "**********", 18},
-        {'F', "5", "(I101)", std::string(120, ' ')}, {'F', "-5", "(I100)", std::string(98, ' ') + "-5" + std::string(20, ' ')},  // only a hundred characters kept
-        {'P', "C:", "DOS", "C:DOS"}, {'P', "C:\\", "DOS", "C:\\DOS"}, {'P', "C:\\A", "B", "C:\\A\\B"}, {'P', "", "B", "B"}, {'B', "[-c-]", "", "-c-"}, {'B', "]", "", ""},
-        {'D', "c:\\x", "", "C"}, {'D', "\\\\s\\t", "", std::string(1, '\0')}, {'R', "C:\\A\\B", "", "3"}, {'R', "C:A", "", "0"}, {'R', "\\\\srv\\share\\dir", "", "12"}, {'R', "\\\\srv", "", "5"},
-        {'M', "C:\\A\\\\B", "", "C:\\A|C:\\A\\\\B"}, {'M', "\\\\srv\\sh\\D", "", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
+        {'U', "abz AZ 09 {}\xe4", "", "ABZ AZ 09 {}\xe4"}, {'L', "ABZ az 09 @[\xc4", "", "abz az 09 @[\xc4"},
+        {'W', "title\0Demo x\0"s, "11", "title\0Demo |           x\0"s}, {'J', "AB     ", "l", "  AB   "},
+        {'I', "-17", "", "-17"}, {'I', "2147483648", "", "0", 4}, {'I', "     ", "", "0", 10},
+        {'F', "5", "(I4.4)", "0005  "}, {'F', "0", "(I3.0)", "   "}, {'F', "12", " ( i3 ) ", " 12"},
+        {'F', "123", "(I2.2)", "****", 18}, {'F', "5", "(I101)", std::string(120, ' ')},  // a hundred kept
+        {'P', "C:", "DOS", "C:DOS"}, {'B', "[-c-]", "", "-c-"}, {'D', "c:\\x", "", "C"},
+        {'R', "\\\\srv\\share\\dir", "", "12"}, {'M', "\\\\srv\\sh\\D", "", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
     };
     for (const TextCase& c : cases)  // the error state is cleared first
         EXPECT_EQ((std::pair{(QErrorInfo(1), Apply(c)), QErrorInfo(1)}), std::pair(c.result, c.error)) << c.op << " [" << c.text << "] " << c.arg;
     using Words = std::vector<std::string_view>;  // command-line words end at a blank or a tab, or at a closing quote
     EXPECT_EQ(CommandLineWords("\"C:\\My Programs\\setup.exe\" one  two"), (Words{"C:\\My Programs\\setup.exe", "one", "two"}));
     EXPECT_EQ(std::pair(CommandLineWords("p \"\" x\ty"), CommandLineWords("p \"unclosed quote")), std::pair(Words{"p", "", "x", "y"}, Words{"p", "unclosed quote"}));
-}
 
-TEST(Errors, MessagesAndReportLines)
-{
     for (auto [code, message] : {std::pair{27, "Incompatible or unsupported image file in QGrLoadImage"sv}, {1040, "General problem initializing bitmap viewer"},
                                  {0, " "}, {-1, " "}, {6, " "}, {19, " "}, {29, " "}, {45, " "}, {1000, " "}, {1041, " "}})
         EXPECT_EQ(ErrorMessage(code), message) << code;
@@ -84,7 +78,6 @@ std::string Changes(const std::vector<std::string>& lines, ToolkitConfig c = {})
     for (const std::string& line : lines) ApplyIniLine(c, line);
     std::ostringstream s;
     if (FinishConfig(c); c.errorReportingMode != 0) s << "debug=" << c.errorReportingMode << ';';
-    if (c.generalUnit != 40 || c.plotOutputUnit != 41 || c.plotInputUnit != 42) s << "units=" << c.generalUnit << ',' << c.plotOutputUnit << ',' << c.plotInputUnit << ';';
     if (c.printerDriver != 28 || c.plotterDriver != 11) s << "drivers=" << c.printerDriver << ',' << c.plotterDriver << ';';
     for (auto [name, value, initial] : {std::tuple{"ini", c.initFileName.str(), "marrow.ini"}, {"plname", c.plotterFile.str(), "quorvant.plt"},
                                         {"charset", c.charsetFile.str(), "standard.chr"}, {"chardir", c.charsetDir.str(), ""}})
@@ -99,9 +92,7 @@ TEST(Config, DefaultsIniLinesEnvironmentAndFile)
     // Tabs count as blanks; later lines win; a line is cut at 170 characters.
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"  \tdebug =\t4"}, "debug=4;"}, {{"DEBUG = 2", "DEBUG = 1"}, "debug=1;"}, {{"DEBUG = 5", "DEBUG = -1", "DBG = 4", "DEBUGGING = 4", "DEBUG 4", "=DEBUG 4", "DEBUG =   ", "VE = 1"}, ""},
-        {{"LFNPLOTOUT = 50", "LFNGEN = 41"}, "units=41,50,42;"}, {{"LFNPLOTI = 7 8"}, "units=40,41,7;"}, {{"ver=x"}, "version;"}, {{"CHARDIR = C:\\FONTS"}, "chardir=C:\\FONTS\\;"},
         {{"PLNAME =   my plotter.plt  ", "charset=x.chr"}, "plname=my plotter.plt;charset=x.chr;"}, {{"PRINTER = 37", "PLOTTER = 14"}, "drivers=37,14;"},
-        {{"PRINTER = 5", "PRINTER = 0", "PRINTER = laser", "PLOTTER = 15"}, ""},
         {{std::string(162, ' ') + "DEBUG=4"}, "debug=4;"}, {{std::string(164, ' ') + "DEBUG=4"}, ""}, {{std::string(150, ' ') + "PLNAME = " + std::string(40, 'x')}, "plname=" + std::string(11, 'x') + ';'},
     };
     for (const auto& [lines, changes] : cases) EXPECT_EQ(Changes(lines), changes) << lines[0];
@@ -117,11 +108,10 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
 {
     static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars", "Lengths"};
     const std::pair<std::string, std::string> cases[] = {  // "section id values |item |item;" for each line parsed
-        {"[Ranges]\n1003 0 100\n[Menus]\n[Checks]\n[Tabs]\n[Grids]\n[Colours]\n[Trackbars]\n[Lengths]\n\0"s, "Ranges 1003 0 100;"}, {"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
+        {"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
         {"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n", "Ranges 1003 0 100;Checks 2006 1;"}, {"[Checks]\n2005 1\nabc 1\n2006 on\n2006 nan\n2006 -inf\n2006\n2006 1x\n20x6 1\n2007 0\n", "Checks 2005 1;Checks 2007 0;"},
         {"[Ranges]\r\n7 -2.5 1e3\r\n8 -1e300 1e300\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n", "Ranges 7 -2.5 1000;Ranges 8 -2.14748e+09 2.14748e+09;Menus 9 2 2 |Red |Green;"},
         {"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n14 0 0\n[Tabs]\n13 1 0\n[Checks]\n1 1\n", "Menus 12 3 2 |[Checks] |2006 1 |#;Menus 14 0 0;Tabs 13 1 0 |[Checks];"},
-        {"[Menus]\n11 2 1\n" + std::string(1030, 'x') + "\n" + std::string(1000, 'z') + std::string(40, ' ') + "\n", "Menus 11 2 1 |" + std::string(1024, 'x') + " |" + std::string(1000, 'z') + ";"},
     };
     for (const auto& [block, parsed] : cases) {
         std::ostringstream out;
@@ -135,8 +125,7 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
     }
     // Windows' flags: buttons 0 to 5, icons 0x10 to 0x40, defaults 0, 0x100, 0x200. Two-button sets: default 1 is
     // the first button, anything else the second; three-button sets: 1, 2, anything else the third.
-    for (auto [buttons, icon, defaultButton, style] : {std::array{0, 1, 1, 0x10}, {1, 4, 1, 0x41}, {1, 0, 0, 0x101}, {2, 3, 2, 0x135}, {3, -1, 3, 0x104},
-                                                      {4, 2, 2, 0x123}, {4, 0, 9, 0x203}, {5, 16, 0, 0x202}, {5, 3, 1, 0x32}})
+    for (auto [buttons, icon, defaultButton, style] : {std::array{1, 4, 1, 0x41}, {1, 0, 0, 0x101}, {4, 0, 9, 0x203}})
         EXPECT_EQ(MessageBoxStyle(buttons, icon, defaultButton), uint32_t(style)) << buttons << ' ' << icon << ' ' << defaultButton;
 }
 
@@ -186,12 +175,11 @@ TEST(Pictures, RecognitionFollowsTheTableInOrder)
 {
     // Info: type, width, height, colours, compressed; size: of the whole file, when not just the bytes given.
     struct Case { const char* name; Bytes file; std::array<int32_t, 5> info; uint64_t size = 0; } cases[] = {
-        {"bmp", BmpFile({.w = 320, .h = 200, .bits = 8}), {1, 320, 200, 256, 0}}, {"bmp rle8", BmpFile({.w = 3, .h = 2, .bits = 8, .comp = 1}), {1, 3, 2, 256, 1}},
-        {"bmp top-down", BmpFile({.w = 5, .h = -7}), {1, 5, -7, 1 << 24, 0}}, {"pcx", PcxFile({.x1 = 639, .y1 = 479, .line = 640}), {2, 640, 480, 256, 5}},
+        {"bmp rle8", BmpFile({.w = 3, .h = 2, .bits = 8, .comp = 1}), {1, 3, 2, 256, 1}},
         {"pcx window", PcxFile({.version = 3, .bits = 1, .planes = 4, .x0 = 10, .y0 = -5, .x1 = 19, .y1 = 4}), {2, 10, 10, 16, 3}},
-        {"IN in columns 127 and 128", Text(std::string(126, ' ') + "IN;\n"), {4}}, {"IN after 128 blanks", Text(std::string(128, ' ') + "IN;\n"), {0}},
-        {"hp-gl/2 in pcl", Text("\x1b%0BIN;\n"), {5}}, {"postscript before emf", With(Text("%!PS-Adobe-2.0\n"), 40, " EMF"), {10}}, {"dxf", Text("  0\r\nSECTION\r\n"), {14}},
-        {"size decides shortness", Text("%!PS"), {0}, 3}, {"pcx header cut short", Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000},
+        {"IN after 128 blanks", Text(std::string(128, ' ') + "IN;\n"), {0}}, {"dxf", Text("  0\r\nSECTION\r\n"), {14}},
+        {"postscript before emf", With(Text("%!PS-Adobe-2.0\n"), 40, " EMF"), {10}},
+        {"pcx header cut short", Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000},
     };
     auto info = [](const PictureInfo& i) { return std::array{i.type, i.width, i.height, i.colours, i.compressed}; };
     for (const Case& c : cases) EXPECT_EQ(info(RecognisePicture(c.file, c.size ? c.size : c.file.size())), c.info) << c.name;
@@ -218,7 +206,6 @@ TEST(Pictures, Decoding)
         {"4 bits, six colours", BmpFile({.w = 3, .h = 2, .bits = 4, .used = 6, .pal = pal6, .px = {0x12, 0x30, 0, 0, 0x50, 0x70, 0, 0}}), 0, 3, 2, {pal[5], p0, 0, kRed, kGreen, kBlue}},
         {"16 bits 5-5-5", BmpFile({.w = 3, .h = 2, .bits = 16, .px = {0x10, 0x42, 0xFF, 0x7F, 0, 0x80, 0, 0, 0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}}),
          0, 3, 2, {kRed, kGreen, kBlue, 0x848484, kWhite, kBlack}},
-        {"5-6-5 fields, header 124", BmpFile({.hdr = 124, .w = 2, .h = 1, .bits = 16, .comp = 3, .masks = {0xF800, 0x07E0, 0x1F}, .px = {0, 0xF8, 0x10, 0x84}}), 0, 2, 1, {kRed, 0x848284}},
         {"32 bits, 10-bit fields", BmpFile({.w = 1, .h = 1, .bits = 32, .comp = 3, .masks = {0x3FF00000, 0x000FFC00, 0}, .px = {0, 0, 0xF8, 0x3F}}), 0, 1, 1, {0xFF8000}},
         // From the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right, blue, end.
         {"rle8", BmpFile({.w = 4, .h = 3, .bits = 8, .comp = 1, .used = 8, .pal = pal, .px = {3, 1, 0, 0, 0, 3, 2, 3, 4, 0, 1, 1, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}}),
@@ -240,13 +227,10 @@ TEST(Pictures, Decoding)
     const DecodeCase pcxCases[] = {
         {"monochrome ignores the header palette", PcxFile({.bits = 1, .x1 = 9, .y1 = 1, .line = 2, .data = {0xA5, 0x80, 0xC1, 0xFF, 0x40}}), 0, 10, 2,
          {W, 0, W, 0, 0, W, 0, W, W, 0, W, W, W, W, W, W, W, W, 0, W}},
-        {"16 colours in 4 planes", PcxFile({.bits = 1, .planes = 4, .x1 = 7, .line = 2, .data = {0x8A, 0, 0x49, 0, 0x2A, 0, 0x19, 0}}), 0, 8, 1, {h[1], h[2], h[4], h[8], h[15], h[0], h[5], h[10]}},
         {"2 bits", PcxFile({.bits = 2, .x1 = 3, .line = 2, .data = {0xC1, 0xC9, 0x00}}), 0, 4, 1, {h[3], h[0], h[2], h[1]}},
         {"256 colours", PcxFile({.x1 = 3, .y1 = 1, .line = 4, .data = {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, .end = end}), 0, 4, 2, {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}},
-        {"256 colours without palette", PcxFile({.x1 = 1, .line = 2, .data = {0x10, 0x80}}), 0, 2, 1, {grey(0x10), grey(0x80)}},
         {"24 bits, a run across planes", PcxFile({.planes = 3, .x1 = 1, .line = 2, .data = {0xC3, 0x7F, 0x20, 1, 2}}), 0, 2, 1, {0x7F7F01, 0x7F2002}},
         {"run across lines", PcxFile({.x1 = 2, .y1 = 1, .line = 4, .data = {0xC6, 5, 9, 0}}), 0, 3, 2, {grey(5), grey(5), grey(5), grey(5), grey(5), grey(9)}},
-        {"empty run, window off the origin", PcxFile({.x0 = 5, .y0 = 3, .x1 = 6, .y1 = 3, .line = 2, .data = {0xC0, 0x55, 0x33, 0x44}}), 0, 2, 1, {grey(0x33), grey(0x44)}},
         {"not pcx", With(pcx, 0, "\x0b"), 27}, {"uncompressed", With(pcx, 2, "\x00"sv), 27}, {"1 bit 5 planes", With(With(pcx, 3, "\x01"), 65, "\x05"), 27},
         {"line too short", Set(pcx, 66, 1, 2), 27}, {"run cut", With(Cut(pcx, 129), 129, "\xC2"), 2},
     };
@@ -267,8 +251,7 @@ TEST(GraphicsState, AreaUnitsStylesAndCells)
         {'A', {0.5f, 0.1f, 0.5f, 0.9f}, kRefused}, {'A', {-0.1f, 0.1f, 0.9f, 0.9f}, kRefused}, {'A', {0.1f, 0.1f, 0.9f, 1.1f}, kRefused},
         {'U', {-10, 100, 10, 200}, "0;0,0,1024,768;box 512,1532,563,1532;cell 14,31"}, {'U', {10, 2, -10, 3}, "16;0,0,1024,768;box 0,1920,1024,1920;cell 14,31"},
         {'T', {2.0f, 1.6f}, "0;0,0,1024,768;box 0,384,1024,384;cell 27,49"}, {'T', {0.5f, -1}, "0;0,0,1024,768;box 0,384,1024,384;cell 7,31"},
-        // Pixels beyond GDI's range are held at 2^27: NaN, infinities and huge scales never reach a cast.
-        {'U', {-INFINITY, 0, INFINITY, 1}, "0;0,0,1024,768;box 0,384,0,384;cell 14,31"}, {'T', {INFINITY, 1e30f}, "0;0,0,1024,768;box 0,384,1024,384;cell 134217728,134217728"},
+        // Pixels beyond GDI's range are held at 2^27: huge scales never reach a cast.
         {'U', {0, 0, 1e-30f, 1e-30f}, "0;0,0,1024,768;box 0,-134216960,134217728,-134216960;cell 14,31"},
     };
     auto list = [](std::initializer_list<int32_t> values) { std::string s; for (int32_t v : values) s += (s.empty() ? "" : ",") + std::to_string(v); return s; };
@@ -279,8 +262,8 @@ TEST(GraphicsState, AreaUnitsStylesAndCells)
         const CharacterSize c = TextCharacterSize(g, 1024, 768);
         EXPECT_EQ(list({QErrorInfo(1)}) + ';' + list({a.left, a.top, a.right, a.bottom}) + ";box " + list({b.left, b.top, b.right, b.bottom}) + ";cell " + list({c.width, c.height}), expected);
     }
-    for (auto [real, expected] : {std::pair<double, int32_t>{NAN, 0}, {INFINITY, INT32_MAX}, {-INFINITY, INT32_MIN}, {1e300, INT32_MAX}, {-1e300, INT32_MIN},
-                                  {INT32_MIN, INT32_MIN}, {INT32_MAX + 1.0, INT32_MAX}, {-2.99, -2}, {2147483646.99, 2147483646}})
+    for (auto [real, expected] : {std::pair<double, int32_t>{NAN, 0}, {-INFINITY, INT32_MIN}, {1e300, INT32_MAX},
+                                  {INT32_MAX + 1.0, INT32_MAX}, {-2.99, -2}, {2147483646.99, 2147483646}})
         EXPECT_EQ(SaturatingInt32(real), expected) << real;
     GraphicsState g;
     for (auto [style, expected] : {std::pair{-3, 0}, {-2, -2}, {4, 4}, {5, 0}}) EXPECT_EQ((SetFillStyle(g, 3), SetFillStyle(g, style), g.fillStyle), expected) << style;
