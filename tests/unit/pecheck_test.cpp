@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,11 +16,8 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Crafted(const std::string& name)
 {
-    const std::string bytes =
-        (std::stringstream()
-         << std::ifstream(MARROW_SOURCE_DIR "/tests/unit/pe/" + name + ".exe", std::ios::binary).rdbuf())
-            .str();
-    return Bytes(bytes.begin(), bytes.end());
+    std::ifstream file(MARROW_SOURCE_DIR "/tests/unit/pe/" + name + ".exe", std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
 // Each file has one section at 0x1000 (file offset 0x200) and one import descriptor for each import. Unless said
@@ -78,8 +75,8 @@ TEST(LoadCheck, DamagedFilesAreReported)
         b.resize(std::min(keep, b.size()));
         return b;
     };
-    // The section: two import descriptors, the hint and name, the DLL's name, the list.
-    const std::size_t section = 0x200, name = section + 55, list = section + 68;
+    // The section: two import descriptors, the hint and name, the DLL's name, the list at 68.
+    const std::size_t section = 0x200, list = section + 68;
     const std::pair<Bytes, std::string> cases[] = {
         {{}, "not a program file (no MZ header)"},
         {changed(0x3C, 0x10000), "not a Win32 program file (no PE header)"},
@@ -88,7 +85,6 @@ TEST(LoadCheck, DamagedFilesAreReported)
         {changed(0x58 + 104, 0x9000), "the import table lies outside the file"},
         {changed(section + 12, 0x7000), "a DLL name of the import table lies outside the file"},
         {changed(section, 0x7000), "the import names of KERNEL32.dll lie outside the file"},
-        {changed(0, 0x5A4D, name + 5), "a DLL name of the import table lies outside the file"},
         {changed(0, 0x5A4D, list + 2), "the import list of KERNEL32.dll is cut off"},
     };
     for (const auto& [file, expected] : cases) {
