@@ -140,7 +140,7 @@ TEST(Script, InstallPassCarriesOutTheFileSections)
 {
     auto copy = [](std::string from, std::string to) { return "From:  S:\\" + from + " To:  D:\\" + to + ';'; };
     auto copied = [&copy](std::string from, std::string to, int bar) { return copy(from, to) + "bar " + std::to_string(bar) + ";log2 S:\\" + from + " to: D:\\" + to + ';'; };
-    // chdir to a missing directory, Retry, Ignore and Abort after a failed copy: the scenarios copy-errors and chdir-missing.
+    // chdir to a missing directory, Retry, Ignore and Abort after a failed copy: scenarios copy-errors, chdir-missing.
     const std::string banner = "paint;banner S:\\SUB\\P.BMP;",
                       cancel = "?322 Abort Installation?: Installation interrupted, would you like\rto abort?;";
     struct Case { std::string script, events, answers; bool diskFull, ok; int32_t copyErrors; std::string trace; } cases[] = {

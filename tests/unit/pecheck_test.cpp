@@ -24,8 +24,11 @@ Bytes Crafted(const std::string& name)
 // otherwise a file imports KERNEL32.dll!GetTickCount, crtdll.dll!_stat and COMCTL32.DLL ordinal 17, with OS and
 // subsystem version 4.0 and relocations. The problems on Windows 95, NT 3.51 and Win32s ("=": as on Windows 95);
 // each system's title stands for "@".
-TEST(LoadCheck, ImportsHeadersAndRelocationsAgainstEachSystem)
+// A damaged file is reported, never read outside its bytes.
+TEST(LoadCheck, ImportsHeadersRelocationsAndDamagedFiles)
 {
+    PeFile pe;
+    std::string error;
     const std::string noRelocations =
         "no relocations: @ loads every program into one shared address space and must "
         "move it|";
@@ -49,8 +52,6 @@ TEST(LoadCheck, ImportsHeadersAndRelocationsAgainstEachSystem)
     const std::pair<const char*, const char*> systems[] = {
         {"win95", "Windows 95 (4.00.950)"}, {"nt351", "Windows NT 3.51"}, {"win32s", "Win32s 1.30"}};
     for (const auto& c : cases) {
-        PeFile pe;
-        std::string error;
         ASSERT_TRUE(ReadPeFile(Crafted(c.file), pe, error)) << c.file << ": " << error;
         EXPECT_EQ(pe.tlsCallbacks, c.tlsCallbacks);
         const std::string* expected[] = {&c.win95, &c.nt351, &c.win32s};
@@ -64,11 +65,6 @@ TEST(LoadCheck, ImportsHeadersAndRelocationsAgainstEachSystem)
             EXPECT_EQ(problems, text) << c.file;
         }
     }
-}
-
-// A damaged file is reported, never read outside its bytes.
-TEST(LoadCheck, DamagedFilesAreReported)
-{
     auto changed = [](std::size_t at, uint32_t v, std::size_t keep = SIZE_MAX) {
         Bytes b = Crafted("small");  // KERNEL32.dll!GetTickCount only
         for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
@@ -77,7 +73,7 @@ TEST(LoadCheck, DamagedFilesAreReported)
     };
     // The section: two import descriptors, the hint and name, the DLL's name, the list at 68.
     const std::size_t section = 0x200, list = section + 68;
-    const std::pair<Bytes, std::string> cases[] = {
+    const std::pair<Bytes, std::string> damaged[] = {
         {{}, "not a program file (no MZ header)"},
         {changed(0x3C, 0x10000), "not a Win32 program file (no PE header)"},
         {changed(0, 0x5A4D, 0x80), "the optional header is cut off"},
@@ -87,9 +83,7 @@ TEST(LoadCheck, DamagedFilesAreReported)
         {changed(section, 0x7000), "the import names of KERNEL32.dll lie outside the file"},
         {changed(0, 0x5A4D, list + 2), "the import list of KERNEL32.dll is cut off"},
     };
-    for (const auto& [file, expected] : cases) {
-        PeFile pe;
-        std::string error;
+    for (const auto& [file, expected] : damaged) {
         EXPECT_FALSE(ReadPeFile(file, pe, error)) << expected;
         EXPECT_EQ(error, expected);
     }

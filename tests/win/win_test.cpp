@@ -552,7 +552,7 @@ TEST(Installer, CopiesReplaceAndNeverDestroy)
         {big, to + "\\big.dat", "-", 0, bigBytes},
     };
     for (bool oldSystem : {false, true}) {
-        for (const auto& [from, destination, earlier, expectedStatus, expectedAfter] : cases) {
+        for (const auto& [from, destination, earlier, wantStatus, wantAfter] : cases) {
             if (earlier != "-") {
                 SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
                 robot::WriteFile(destination, earlier.substr(earlier[0] == '!'));
@@ -571,8 +571,8 @@ TEST(Installer, CopiesReplaceAndNeverDestroy)
                                           ? "-"
                                           : robot::ReadFile(destination);
             // A full disk says so.
-            const DWORD fullDisk = from == big && expectedStatus == 4 ? DWORD{ERROR_DISK_FULL} : 0u;
-            EXPECT_EQ(std::tuple(status, after, fullDisk ? failure : 0u), std::tuple(expectedStatus, expectedAfter, fullDisk))
+            const DWORD fullDisk = from == big && wantStatus == 4 ? DWORD{ERROR_DISK_FULL} : 0u;
+            EXPECT_EQ(std::tuple(status, after, fullDisk ? failure : 0u), std::tuple(wantStatus, wantAfter, fullDisk))
                 << destination << " " << oldSystem;
             DeleteFileA(destination.c_str());
         }
@@ -596,7 +596,7 @@ TEST(Installer, EnvironmentValueAsStored)
     SetEnvironmentValue(status, "MARROWPATH", 0, stored.c_str(), 0);
     std::string value, none;
     const bool found = GetEnvironmentValue("marrowpath", value);
-    EXPECT_EQ(std::tuple(status, found, value, GetEnvironmentValue("MARROWNONE", none)), std::tuple(0, true, stored, false));
+    EXPECT_EQ(std::tuple(status, found, value, GetEnvironmentValue("NONE", none)), std::tuple(0, true, stored, false));
     HKEY key = nullptr;
     RegOpenKeyExA(HKEY_CURRENT_USER, "Environment", 0, KEY_SET_VALUE, &key);
     RegDeleteValueA(key, "MARROWPATH");

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "utilities/path_text.h"
+
 namespace {
 
 bool laterCallsHidden = false;
@@ -20,18 +22,6 @@ Function* LaterCall(const char* module, const char* name)
 }
 
 bool HasWildcard(const char* path) { return std::strpbrk(path, "*?") != nullptr; }
-
-// The length of the root of a full path: "C:\" or "\\server\share\".
-std::size_t RootLength(const std::string& path)
-{
-    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) return 3;
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        std::size_t at = path.find_first_of("\\/", 2);
-        if (at != std::string::npos) at = path.find_first_of("\\/", at + 1);
-        return at == std::string::npos ? path.size() : at + 1;
-    }
-    return 0;
-}
 
 }  // namespace
 

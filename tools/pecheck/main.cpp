@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,16 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool ReadWhole(const fs::path& path, std::string& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    out = text.str();
-    return !in.bad();
-}
 
 void List(const std::string& file, const PeFile& pe)
 {
@@ -89,7 +77,7 @@ int main(int argc, char** argv)
     for (const std::string& file : files) {
         std::string bytes, error;
         PeFile pe;
-        if (!ReadWhole(file, bytes)) {
+        if (!ReadWholeFile(file, bytes)) {
             std::printf("%s: cannot be read\n", file.c_str());
             status = 2;
             continue;

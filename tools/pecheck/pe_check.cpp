@@ -37,6 +37,8 @@ std::string Lower(std::string s)
 
 std::string Version(unsigned major, unsigned minor) { return std::to_string(major) + "." + std::to_string(minor); }
 
+}  // namespace
+
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out)
 {
     std::ifstream in(path, std::ios::binary);
@@ -46,8 +48,6 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out)
     out = text.str();
     return !in.bad();
 }
-
-}  // namespace
 
 bool LoadSystemExports(const std::filesystem::path& dir, SystemExports& system, std::string& error)
 {

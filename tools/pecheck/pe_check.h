@@ -29,6 +29,9 @@ bool ParseSystemDescription(std::string_view text, SystemExports& system, std::s
 // The names of one DLL's export list: one a line, '#' comments, blank lines.
 std::set<std::string> ParseExportList(std::string_view text);
 
+// A whole file's bytes; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+
 // A system's folder: system.txt and one export list per DLL, named after it ("kernel32.txt").
 bool LoadSystemExports(const std::filesystem::path& dir, SystemExports& system, std::string& error);
 
