@@ -152,6 +152,7 @@ struct ToolkitPassServices final : PassServices {
     bool SourceExceedsFreeSpace(std::string_view sourcePath) override
     {
         if (copyFailure == ERROR_DISK_FULL || copyFailure == ERROR_HANDLE_DISK_FULL) return true;
+        if (copyFailure == ERROR_INVALID_DATA) return false;  // a damaged file: its header's length means nothing
         uint64_t freeBytes = 0;
         if (!FreeBytesOfDrive(TheInstallState().installDir.view(), freeBytes)) return false;
         const int64_t size = ExpandedSize(ZeroTerminated(sourcePath).data());

@@ -82,10 +82,27 @@ int32_t CopyPlain(HANDLE from, HANDLE to, uint32_t& failure)
     return 0;
 }
 
+// The expanded length a compressed file's header gives (the source read
+// from its start), or -1 when the header is cut short.
+int64_t HeaderLength(HANDLE file)
+{
+    std::array<unsigned char, 14> head{};
+    DWORD got = 0;
+    if (!ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr) || got != head.size()) return -1;
+    return head[10] | head[11] << 8 | head[12] << 16 | static_cast<int64_t>(head[13]) << 24;
+}
+
 // The LZ library's copy, which expands as it goes, over the two open files;
-// it closes the source. LZCopy's errors are negative.
+// it closes the source. LZCopy's errors are negative. The library stops at
+// the end of what it reads: an expansion of another length than the header
+// gives is a damaged file, read error 3, never a finished copy.
 int32_t CopyThroughLz(FileHandle& from, HANDLE to, uint32_t& failure)
 {
+    const int64_t length = HeaderLength(from.get());
+    if (length < 0 || SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
+        failure = ERROR_INVALID_DATA;
+        return 3;
+    }
     const HANDLE source = from.Detach();
     const INT lz = LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(source)));
     if (lz < 0) {
@@ -95,7 +112,12 @@ int32_t CopyThroughLz(FileHandle& from, HANDLE to, uint32_t& failure)
     const LONG copied = LZCopy(lz, static_cast<HFILE>(reinterpret_cast<INT_PTR>(to)));
     failure = copied >= 0 ? 0 : GetLastError();
     LZClose(lz);
-    return copied >= 0 ? 0 : static_cast<int32_t>(-copied);
+    if (copied < 0) return static_cast<int32_t>(-copied);
+    if (copied != length) {
+        failure = ERROR_INVALID_DATA;
+        return 3;
+    }
+    return 0;
 }
 
 // The directory part of a path with its closing backslash; "." for none.
@@ -179,13 +201,10 @@ int64_t ExpandedSize(const char* path)
     FileHandle file = OpenForReading(path);
     uint64_t size = 0;
     if (!file.valid() || !FileSizeOf(file.get(), size)) return -1;
-    if (!IsCompressed(file.get())) return static_cast<int64_t>(size);
-    // After the magic: the mode, the replaced character and the expanded length.
-    std::array<unsigned char, 6> rest{};
-    DWORD got = 0;
-    if (!ReadFile(file.get(), rest.data(), static_cast<DWORD>(rest.size()), &got, nullptr) || got != rest.size())
+    if (!IsCompressed(file.get()) || SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) != 0)
         return static_cast<int64_t>(size);
-    return rest[2] | rest[3] << 8 | rest[4] << 16 | static_cast<int64_t>(rest[5]) << 24;
+    const int64_t length = HeaderLength(file.get());
+    return length < 0 ? static_cast<int64_t>(size) : length;
 }
 
 void ExpandedFileName(char* path, int32_t)

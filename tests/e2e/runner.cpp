@@ -14,19 +14,24 @@
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it (packedfill NAME BYTES)
-//             fill NAME BYTES    readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
+//             fill NAME BYTES    readonly NAME (both: or a path)      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //             medium PATH        an existing medium, used as it is and left in place
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
+//             cut NAME BYTES     poke NAME OFFSET TEXT    (a medium file cut short, or changed)
 //             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
-//             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part): "\r" is CR LF, {date} 06 Dec
-//             2026 reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and
-//             after) version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES% veto (a window that refuses
-//             the end of the session)   endsession 1|0   settingchange TEXT progman GROUPS|hung (with veto: a Program
-//             Manager)   dde TEXT (the commands it ran) prefix nodrives    runs only in the test bed's prefix without
-//             drives user Administrator runs only in the sessions of that user
+//             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part)
+//                                "\r" is CR LF, {date} today's date as 06 Dec 2026
+//             nofile PATH (may hold * and ?)    leave PATH BYTES (a file that leaves BYTES free on its drive)
+//             keep PATH, then kept PATH: its bytes as they were    hide PATH (renamed away until the end)
+//             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
+//             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
+//             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
+//             progman GROUPS|hung (with veto: a Program Manager)   dde TEXT (the commands it ran)
+//             prefix nodrives    runs only in the test bed's prefix without drives
+//             user Administrator runs only in the sessions of that user
 //   run       run setup | run probe ARGS
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
 //             dialog CAPTION     a dialog becomes the current window
@@ -231,6 +236,7 @@ public:
         for (const std::string& p : machinePaths_) Remove(p);
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
+        for (const std::string& p : hidden_) MoveFileA((p + ".hidden").c_str(), p.c_str());
         if (!givenMedium_) RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
@@ -259,7 +265,8 @@ private:
     }
 
     std::string name_, medium_, failure_, output_;
-    std::vector<std::string> script_, machinePaths_, log_;
+    std::vector<std::string> script_, machinePaths_, log_, hidden_;
+    std::map<std::string, std::string> kept_;
     std::size_t logLine_ = 0;
     Process process_;
     HWND root_ = nullptr, client_ = nullptr, current_ = nullptr;
@@ -324,7 +331,21 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
     if (verb == "put") return Put(word, tail);
-    if (verb == "fill") return Put(word, std::string(std::stoul(tail), 'x'));
+    if (verb == "fill" && word.find(':') == std::string::npos) return Put(word, std::string(std::stoul(tail), 'x'));
+    if (verb == "fill" || verb == "leave") Machine(word);
+    if (verb == "fill") WriteFile(word, std::string(std::stoul(tail), 'x'));
+    if (verb == "leave") {  // BYTES free on the drive of PATH, which is filled
+        ULARGE_INTEGER free{};
+        GetDiskFreeSpaceExA((word.substr(0, 2) + "\\").c_str(), &free, nullptr, nullptr);
+        if (free.QuadPart < std::stoull(tail)) return Fail("less than " + tail + " bytes free on " + word);
+        WriteFile(word, std::string(free.QuadPart - std::stoull(tail), 'x'));
+    }
+    if (verb == "fill" || verb == "leave") return true;
+    if (verb == "cut" || verb == "poke") {
+        std::string bytes = ReadFile(medium_ + "\\" + word);
+        if (verb == "cut") return Put(word, bytes.substr(0, std::stoul(tail)));
+        return Put(word, bytes.replace(std::stoul(Head(tail)), Tail(tail).size(), Tail(tail)));
+    }
     if (verb == "packed" || verb == "packedfill") {
         const LzName name = LzCompressedName(word);
         const std::string text = verb == "packed" ? tail : std::string(std::stoul(tail), 'x');
@@ -361,7 +382,18 @@ bool Scenario::Step(const std::string& line)
     const std::string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
     if (verb == "mkdir") return Machine(path), CreateDirectoryA(path.c_str(), nullptr) != 0;
     if (verb == "dir" || verb == "nodir") return Machine(path, false), Expect(verb + " " + rest, [&] { return DirectoryExists(path); }, verb == "dir");
+    if (verb == "nofile" && path.find_first_of("*?") != std::string::npos) {
+        WIN32_FIND_DATAA found;
+        const HANDLE h = FindFirstFileA(path.c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+        return h == INVALID_HANDLE_VALUE || Fail("a file " + std::string(found.cFileName));
+    }
     if (verb == "nofile" || verb == "exists") return Machine(path, verb == "nofile"), Expect(verb + " " + rest, [&] { return FileExists(path); }, verb == "exists");
+    if (verb == "keep") kept_[path] = ReadFile(path);
+    if (verb == "keep") return FileExists(path);
+    if (verb == "kept") return Expect("bytes of " + path, [&] { return ReadFile(path) == kept_[path]; }, true);
+    if (verb == "hide" && FileExists(path)) hidden_.push_back(path);
+    if (verb == "hide") return !FileExists(path) || MoveFileA(path.c_str(), (path + ".hidden").c_str());
     const std::string want = Replaced(Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1))), "\r", "\r\n");  // CR LF line ends
     if (verb == "write") return Machine(path), WriteFile(path, want), true;
     if (verb == "has") return Expect("text in " + path, [&] { return ReadFile(path).find(want) != std::string::npos; }, true);
