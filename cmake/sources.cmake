@@ -45,6 +45,7 @@ set(INSTALLER_PORTABLE_SOURCES
   installer/driver/install_log_core.cpp
   installer/driver/install_pass_core.cpp
   installer/system/text_scan.cpp
+  installer/system/lz_expand.cpp
   installer/system/system_lines.cpp
   installer/system/system_steps_core.cpp
   installer/script/install_plan.cpp

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "system/file_helpers.h"
+#include "system/lz_expand.h"
 #include "utilities/fixed_text.h"
 #include "utilities/later_calls.h"
 #include "utilities/win_handles.h"
@@ -120,6 +121,40 @@ int32_t CopyThroughLz(FileHandle& from, HANDLE to, uint32_t& failure)
     return 0;
 }
 
+// A compressed file expanded by the program's own decoder, 0 or 3 (read)
+// or 4 (write) as CopyPlain gives them; a damaged file is read error 3.
+// Another mode than the decoder's is left to the LZ library.
+int32_t CopyCompressed(FileHandle& from, HANDLE to, uint32_t& failure)
+{
+    int chunk = 0;
+    const LzStreamResult expanded = ExpandLzStream(
+        [&](uint8_t* buffer, std::size_t capacity, std::size_t& got) {
+            DWORD read = 0;
+            const bool done = ReadFile(from.get(), buffer, static_cast<DWORD>(capacity), &read, nullptr);
+            got = read;
+            return done;
+        },
+        [&](const uint8_t* data, std::size_t size) {
+            // The windows go on answering through a large file (every 2 MB).
+            if (++chunk % 32 == 0) ServeWindowMessages();
+            DWORD written = 0;
+            SetLastError(ERROR_SUCCESS);
+            if (WriteFile(to, data, static_cast<DWORD>(size), &written, nullptr) && written == size) return true;
+            failure = GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
+            return false;
+        });
+    switch (expanded.outcome) {
+    case LzOutcome::kExpanded: return 0;
+    case LzOutcome::kWriteFailed: return 4;
+    case LzOutcome::kReadFailed: failure = GetLastError(); return 3;
+    case LzOutcome::kNotTaken:
+        if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) == 0) return CopyThroughLz(from, to, failure);
+        failure = GetLastError();
+        return 3;
+    default: failure = ERROR_INVALID_DATA; return 3;
+    }
+}
+
 // The directory part of a path with its closing backslash; "." for none.
 std::string DirectoryOf(const char* path)
 {
@@ -156,33 +191,42 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
     if (uint64_t size = 0; FileSizeOf(from.get(), size)) sourceSize = static_cast<int64_t>(size);
     // The destination being the source under another name: replacing it
     // would take the file away.
-    if (FileHandle old = OpenForReading(destination);
-        old.valid() && SameFile(from.get(), source, old.get(), destination)) {
-        status = 2;
-        return;
+    bool earlier = false;
+    if (FileHandle old = OpenForReading(destination); old.valid()) {
+        if (SameFile(from.get(), source, old.get(), destination)) {
+            status = 2;
+            return;
+        }
+        earlier = true;
     }
-    // The copy goes to a fresh file beside the destination; the earlier file
-    // stays untouched until the copy is whole.
+    // Over a file of an earlier installation the copy goes to a fresh file
+    // beside it, which takes its place only once whole. A new file is written
+    // where it goes, created afresh (never over one that came meanwhile), and
+    // goes again when the copy fails.
     char temporary[MAX_PATH] = {};
-    if (!GetTempFileNameA(DirectoryOf(destination).c_str(), "mrw", 0, temporary)) {
+    if (earlier && !GetTempFileNameA(DirectoryOf(destination).c_str(), "mrw", 0, temporary)) {
         failure = GetLastError();
         status = 2;
         return;
     }
+    const char* written = earlier ? temporary : destination;
+    bool created = false;
     {
-        FileHandle to(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle to(CreateFileA(written, GENERIC_WRITE, 0, nullptr, earlier ? CREATE_ALWAYS : CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        created = to.valid();
         const bool compressed = IsCompressed(from.get());
-        if (!to.valid()) {
+        if (!created) {
             failure = GetLastError();
             status = 2;
         } else if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
             failure = GetLastError();
             status = 3;
         } else {
-            status = compressed ? CopyThroughLz(from, to.get(), failure) : CopyPlain(from.get(), to.get(), failure);
+            status = compressed ? CopyCompressed(from, to.get(), failure) : CopyPlain(from.get(), to.get(), failure);
         }
     }
-    if (status == 0) {
+    if (status == 0 && earlier) {
         // A read-only file of an earlier installation is replaced as any other.
         const DWORD attributes = GetFileAttributesA(destination);
         const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
@@ -193,7 +237,7 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
             if (readOnly) SetFileAttributesA(destination, attributes);
         }
     }
-    if (status != 0) DeleteFileA(temporary);
+    if (status != 0 && (earlier || created)) DeleteFileA(written);
 }
 
 int64_t ExpandedSize(const char* path)

@@ -20,7 +20,7 @@
 //             medium PATH        an existing medium, used as it is and left in place
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
 //             cut NAME BYTES     poke NAME OFFSET TEXT    (a medium file cut short, or changed)
-//             file PATH [TEXT]   writable PATH      needs X:   (skips the scenario without drive X:)
+//             file PATH [TEXT]   needs X:   (skips the scenario without drive X:)
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
 //             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part)
 //                                "\r" is CR LF, {date} today's date as 06 Dec 2026
@@ -366,7 +366,6 @@ bool Scenario::Step(const std::string& line)
         return true;
     }
     if (verb == "file") return Expect("file " + word, [&] { return FileExists(word) ? ReadFile(word).substr(0, tail.empty() ? 0 : std::string::npos) : "(none)"; }, tail);
-    if (verb == "writable") return Expect("read-only " + rest, [&] { return (GetFileAttributesA(rest.c_str()) & FILE_ATTRIBUTE_READONLY) != 0; }, false);
     if (verb == "log") return log_ = Split(ReadFile(rest), '\n'), logLine_ = 0, !log_.empty() || Fail("no log " + rest);
     if (verb == "logend") return logLine_ == log_.size() || Fail("the log goes on: " + log_[logLine_]);
     if (verb == "line") {  // every line ends with CR LF

@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "system/lz_expand.h"
+
 namespace {
 
 constexpr uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
@@ -357,40 +359,27 @@ ExpandedLz ExpandLz(std::span<const uint8_t> file)
         return fail("truncated header: " + std::to_string(file.size()) + " of 14 bytes");
     if (std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return fail("not an SZDD file: bad magic");
     if (file[8] != kModeA) return fail("unknown compression mode " + std::to_string(file[8]));
-    result.replacedChar = static_cast<char>(file[9]);
-    const uint32_t size = file[10] | file[11] << 8 | file[12] << 16 | static_cast<uint32_t>(file[13]) << 24;
-
-    // A two-byte match gives at most 18 bytes: never reserve more than the
-    // data can give, whatever the header claims.
-    result.data.reserve(std::min<std::size_t>(size, (file.size() - kLzHeaderSize) * 9));
-    std::array<uint8_t, kWindow> ring;
-    ring.fill(' ');
-    std::size_t ringPos = kFirstRingPos;
-    auto put = [&](uint8_t b) {
-        result.data.push_back(b);
-        ring[ringPos] = b;
-        ringPos = (ringPos + 1) % kWindow;
-    };
-
-    std::size_t at = kLzHeaderSize;
-    while (at < file.size()) {
-        const uint8_t flags = file[at++];
-        for (int item = 0; item < 8 && at < file.size(); ++item) {
-            if (flags >> item & 1) {
-                put(file[at++]);
-                continue;
-            }
-            if (at + 1 >= file.size()) return fail("truncated data: a match lacks its second byte");
-            const std::size_t from = file[at] | (file[at + 1] & 0xF0) << 4;
-            const std::size_t len = (file[at + 1] & 0x0F) + kMinMatch;
-            at += 2;
-            for (std::size_t k = 0; k < len; ++k) put(ring[(from + k) % kWindow]);
-        }
+    std::size_t at = 0;
+    const LzStreamResult expanded = ExpandLzStream(
+        [&](uint8_t* buffer, std::size_t capacity, std::size_t& got) {
+            got = std::min(capacity, file.size() - at);
+            std::memcpy(buffer, file.data() + at, got);
+            at += got;
+            return true;
+        },
+        [&](const uint8_t* data, std::size_t size) {
+            result.data.insert(result.data.end(), data, data + size);
+            return true;
+        });
+    result.replacedChar = expanded.replacedChar;
+    const std::string sizes = "expands to " + std::to_string(expanded.expanded) + " bytes, the header says " +
+                              std::to_string(expanded.length);
+    switch (expanded.outcome) {
+    case LzOutcome::kCutMatch: return fail("truncated data: a match lacks its second byte");
+    case LzOutcome::kShort: return fail("truncated data: " + sizes);
+    case LzOutcome::kLong: return fail("size mismatch: " + sizes);
+    default: return result;
     }
-    const std::string sizes = "expands to " + std::to_string(result.data.size()) + " bytes, the header says " + std::to_string(size);
-    if (result.data.size() < size) return fail("truncated data: " + sizes);
-    if (result.data.size() > size) return fail("size mismatch: " + sizes);
-    return result;
 }
 
 LzName LzCompressedName(std::string_view fileName)
