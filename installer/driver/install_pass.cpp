@@ -75,12 +75,21 @@ private:
 
 struct ToolkitPassServices final : PassServices {
     ProgressDisplay progress;
+    bool idle_ = false;  // the last look found nothing
+    DWORD lookedAt_ = 0;
 
+    // The queue is looked at every 20 ms at most while nothing comes: each
+    // look is a round trip to the window system, and a pass of many small
+    // files would make thousands of them that nobody can tell from fewer.
     PassEvent NextEvent() override
     {
+        const DWORD now = GetTickCount();
+        if (idle_ && now - lookedAt_ < 20) return PassEvent::kNone;
         int32_t type = kEventNone;
         EventRecord record{};
         QEventPeek(type, record);
+        idle_ = type == kEventNone;
+        lookedAt_ = now;
         switch (type) {
         case kEventNone: return PassEvent::kNone;
         case kEventRedraw:
@@ -116,13 +125,17 @@ struct ToolkitPassServices final : PassServices {
         int32_t status = -1;
         copiedSize = -1;
         ::CopyExpanded(from.data(), to.data(), status, copiedSize, copyFailure);
+        // Its copies are made afresh, never read-only: nothing to clear.
         copiedSource = from.data();
-        if (status == 0) ClearReadOnly(to.data(), 261);
+        copiedDestination = status == 0 ? to.data() : "";
         return status;
     }
 
+    // The file the copy has just made exists: asking the system again would
+    // cost an open and a close.
     bool FileExists(std::string_view path) override
     {
+        if (!copiedDestination.empty() && path == copiedDestination) return true;
         Logical exists = kFalse;
         ::FileExists(path, exists);
         return IsTrue(exists);
@@ -142,7 +155,7 @@ struct ToolkitPassServices final : PassServices {
         if (copiedSize >= 0 && path == copiedSource) return size = copiedSize, true;
         return SourceFileSize(path, size);
     }
-    std::string copiedSource;
+    std::string copiedSource, copiedDestination;
     int64_t copiedSize = -1;
 
     uint32_t copyFailure = 0;  // the Windows error of the last copy that failed

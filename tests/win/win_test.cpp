@@ -149,6 +149,10 @@ TEST_F(Windows, DialogOperationsAndTheirErrorsAndTheTableOfFifty)
     // The system page's boxes are ticked by its field-information block.
     for (int32_t box : {IDC_ADD_SHORTCUTS, IDC_ADD_VARIABLES, IDC_ASSOCIATE_TYPES}) EXPECT_EQ((QDlgGetCheck(box, state = -1), state), 1) << box;
     QDlgUnload(0), QDlgSelect(IDD_PROGRESS), QDlgUnload(0);
+    // The rich-edit library comes with the first dialog that needs it.
+    const int32_t richEdit = CODE(QDlgLoad(5100));
+    EXPECT_EQ(std::pair(richEdit, GetModuleHandleA("riched32.dll") != nullptr), std::pair(0, true));
+    QDlgUnload(0);
     for (int32_t id = 5000; id < 5050; ++id) EXPECT_EQ(CODE(QDlgLoad(id)), 0) << id;
     EXPECT_EQ(CODE(QDlgLoad(5050)), 1007);
 }

@@ -282,6 +282,10 @@ void QDlgLoad(int32_t resourceId)
         return;
     }
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(resourceId), parent, DialogProc, 0);
+    // The rich-edit library costs a fifth of the time to the first page: it
+    // comes with the first dialog that cannot be made without its fields.
+    if (!window && !GetModuleHandleA("riched32.dll") && LoadLibraryA("riched32.dll"))
+        window = CreateDialogParamA(instance, MAKEINTRESOURCEA(resourceId), parent, DialogProc, 0);
     if (!window) {
         RaiseError(kErrorLoadDialog);
         return;

@@ -189,7 +189,6 @@ void QRootOpen(RootSettings& settings, int32_t colours)
         config.graduatedColours = (colours == 32 || colours == 64 || colours == 128) ? colours : 16;
 
     ShowWindow(root.window, (flags & kRootHidden) ? SW_HIDE : (flags & kRootMaximised) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    LoadLibraryA("riched32.dll");
     RegisterWindowMessageA("commdlg_FindReplace");
     UpdateWindow(root.window);
     ClearPendingEvents();
