@@ -50,7 +50,14 @@ measure() {
     if [ $((i % 2)) -eq 0 ]; then order="nsis ours copy first-nsis first-ours"; else order="ours nsis copy first-ours first-nsis"; fi
     for side in $order; do
       sync
-      "$run" "$bench" "$side" "$dir" | tr -d '\r' >>"$unixdir/$side.txt"
+      figure=$("$run" "$bench" "$side" "$dir" | tr -d '\r')
+      case "$figure" in
+      [0-9]*) echo "$figure" >>"$unixdir/$side.txt" ;;
+      *)
+        echo "peer_bench $side: $figure"
+        exit 1
+        ;;
+      esac
     done
     i=$((i + 1))
   done
