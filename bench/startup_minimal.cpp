@@ -1,7 +1,7 @@
 // The least a Windows program does to show what setup.exe shows first: one
 // full-screen window, painted, and one dialog from a resource over it. The
 // start-up benchmark starts it beside setup.exe. With the argument
-// "libraries" it first loads the two libraries the toolkit loads when its
+// "libraries" it first loads the common-controls library, as the toolkit does when its
 // root window opens, which tells how much of setup.exe's time they take.
 #include <windows.h>
 #include <commctrl.h>
@@ -43,7 +43,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
         if (HMODULE common = LoadLibraryA("comctl32.dll"))
             if (auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(common, "InitCommonControlsEx"))))
                 init(&controls);
-        LoadLibraryA("riched32.dll");
     }
     WNDCLASSA c{};
     c.lpfnWndProc = Background;
