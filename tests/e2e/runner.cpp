@@ -10,7 +10,7 @@
 // at its first failure. Every check waits a few seconds for its condition.
 // In texts "\r" and "\t" stand for those characters, "\z" for Ctrl-Z.
 //   medium    lst LINE           a line of INSTALL.LST (none: no script)
-//             include FILE       the steps of FILE (shared media)
+//             include FILE [ARGUMENTS]   the steps of FILE (shared media), with $1, $2 ... as the arguments
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it (packedfill NAME BYTES)
@@ -25,7 +25,7 @@
 //             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part)
 //                                "\r" is CR LF, {date} today's date as 06 Dec 2026
 //             nofile PATH (may hold * and ?)    leave PATH BYTES (a file that leaves BYTES free on its drive)
-//             keep PATH, then kept PATH: its bytes as they were    hide PATH (renamed away until the end)
+//             keep PATH, then kept PATH: its bytes as they were
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
 //             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
@@ -236,7 +236,6 @@ public:
         for (const std::string& p : machinePaths_) Remove(p);
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
-        for (const std::string& p : hidden_) MoveFileA((p + ".hidden").c_str(), p.c_str());
         if (!givenMedium_) RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
@@ -265,7 +264,7 @@ private:
     }
 
     std::string name_, medium_, failure_, output_;
-    std::vector<std::string> script_, machinePaths_, log_, hidden_;
+    std::vector<std::string> script_, machinePaths_, log_;
     std::map<std::string, std::string> kept_;
     std::size_t logLine_ = 0;
     Process process_;
@@ -325,8 +324,12 @@ bool Scenario::Step(const std::string& line)
         return false;
     }
     if (verb == "include") {
-        for (const std::string& step : Split(ReadFile(directory + "\\" + rest), '\n'))
+        const std::vector<std::string> arguments = Split(tail, ' ');
+        for (std::string step : Split(ReadFile(directory + "\\" + word), '\n')) {
+            for (std::size_t i = 0; i < arguments.size(); ++i)
+                step = Replaced(step, "$" + std::to_string(i + 1), arguments[i]);
             if (!step.empty() && step[0] != '#' && !Step(Unescape(step))) return false;
+        }
         return true;
     }
     if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
@@ -391,8 +394,6 @@ bool Scenario::Step(const std::string& line)
     if (verb == "keep") kept_[path] = ReadFile(path);
     if (verb == "keep") return FileExists(path);
     if (verb == "kept") return Expect("bytes of " + path, [&] { return ReadFile(path) == kept_[path]; }, true);
-    if (verb == "hide" && FileExists(path)) hidden_.push_back(path);
-    if (verb == "hide") return !FileExists(path) || MoveFileA(path.c_str(), (path + ".hidden").c_str());
     const std::string want = Replaced(Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1))), "\r", "\r\n");  // CR LF line ends
     if (verb == "write") return Machine(path), WriteFile(path, want), true;
     if (verb == "has") return Expect("text in " + path, [&] { return ReadFile(path).find(want) != std::string::npos; }, true);
