@@ -14,7 +14,7 @@
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it (packedfill NAME BYTES)
-//             fill NAME BYTES    readonly NAME (both: or a path)      repeat N LINE  (N script lines, '#' the number)
+//             fill NAME BYTES    readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //             medium PATH        an existing medium, used as it is and left in place
@@ -24,8 +24,7 @@
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
 //             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part)
 //                                "\r" is CR LF, {date} today's date as 06 Dec 2026
-//             nofile PATH (may hold * and ?)    leave PATH BYTES (a file that leaves BYTES free on its drive)
-//             keep PATH, then kept PATH: its bytes as they were
+//             nofile PATH (may hold * and ?)
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
 //             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
@@ -265,7 +264,6 @@ private:
 
     std::string name_, medium_, failure_, output_;
     std::vector<std::string> script_, machinePaths_, log_;
-    std::map<std::string, std::string> kept_;
     std::size_t logLine_ = 0;
     Process process_;
     HWND root_ = nullptr, client_ = nullptr, current_ = nullptr;
@@ -334,16 +332,7 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
     if (verb == "put") return Put(word, tail);
-    if (verb == "fill" && word.find(':') == std::string::npos) return Put(word, std::string(std::stoul(tail), 'x'));
-    if (verb == "fill" || verb == "leave") Machine(word);
-    if (verb == "fill") WriteFile(word, std::string(std::stoul(tail), 'x'));
-    if (verb == "leave") {  // BYTES free on the drive of PATH, which is filled
-        ULARGE_INTEGER free{};
-        GetDiskFreeSpaceExA((word.substr(0, 2) + "\\").c_str(), &free, nullptr, nullptr);
-        if (free.QuadPart < std::stoull(tail)) return Fail("less than " + tail + " bytes free on " + word);
-        WriteFile(word, std::string(free.QuadPart - std::stoull(tail), 'x'));
-    }
-    if (verb == "fill" || verb == "leave") return true;
+    if (verb == "fill") return Put(word, std::string(std::stoul(tail), 'x'));
     if (verb == "cut" || verb == "poke") {
         std::string bytes = ReadFile(medium_ + "\\" + word);
         if (verb == "cut") return Put(word, bytes.substr(0, std::stoul(tail)));
@@ -391,9 +380,6 @@ bool Scenario::Step(const std::string& line)
         return h == INVALID_HANDLE_VALUE || Fail("a file " + std::string(found.cFileName));
     }
     if (verb == "nofile" || verb == "exists") return Machine(path, verb == "nofile"), Expect(verb + " " + rest, [&] { return FileExists(path); }, verb == "exists");
-    if (verb == "keep") kept_[path] = ReadFile(path);
-    if (verb == "keep") return FileExists(path);
-    if (verb == "kept") return Expect("bytes of " + path, [&] { return ReadFile(path) == kept_[path]; }, true);
     const std::string want = Replaced(Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1))), "\r", "\r\n");  // CR LF line ends
     if (verb == "write") return Machine(path), WriteFile(path, want), true;
     if (verb == "has") return Expect("text in " + path, [&] { return ReadFile(path).find(want) != std::string::npos; }, true);
