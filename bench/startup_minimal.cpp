@@ -2,7 +2,7 @@
 // full-screen window, painted, and one dialog from a resource over it. The
 // start-up benchmark starts it beside setup.exe. With the argument
 // "libraries" it first loads the common-controls library, as the toolkit does when its
-// root window opens, which tells how much of setup.exe's time they take.
+// root window opens, which tells how much of setup.exe's time it takes.
 #include <windows.h>
 #include <commctrl.h>
 
