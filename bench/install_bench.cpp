@@ -57,7 +57,8 @@ double Install(const std::string& medium)
     page = robot::WaitForWindow(setup.id(), "Directory", "#32770");
     if (!page || !robot::Press(GetDlgItem(page, IDOK), robot::PressBy::Send)) return failed("the directory page");
     const robot::MessageBoxSeen create = robot::WaitForMessageBox(setup.id());
-    if (!create.box || !robot::Press(GetDlgItem(create.box, IDYES), robot::PressBy::Send)) return failed("the question to create the directory");
+    if (!create.box || !robot::Press(GetDlgItem(create.box, IDYES), robot::PressBy::Send))
+        return failed("the question to create the directory");
     const double start = SecondsNow();
     page = robot::WaitForWindow(setup.id(), "Finished", "#32770", std::chrono::minutes(10));
     const double seconds = SecondsNow() - start;
@@ -94,8 +95,9 @@ int main(int argc, char** argv)
         GetFileAttributesExA((medium + "\\" + n).c_str(), GetFileExInfoStandard, &data);
         bytes += data.nFileSizeLow + (static_cast<unsigned long long>(data.nFileSizeHigh) << 32);
     }
-    std::printf("medium: %zu files, %.1f MB (%zu plain, %zu compressed); best of %d rounds, each measuring all side by side\n",
-                all.size(), bytes / 1e6, m.plain.size(), m.compressed.size(), rounds);
+    std::printf(
+        "medium: %zu files, %.1f MB (%zu plain, %zu compressed); best of %d rounds, each measuring all side by side\n",
+        all.size(), bytes / 1e6, m.plain.size(), m.compressed.size(), rounds);
 
     std::vector<std::string> destinations = m.plain;
     destinations.insert(destinations.end(), m.expanded.begin(), m.expanded.end());
@@ -130,9 +132,10 @@ int main(int argc, char** argv)
     std::printf("floor: CopyFileA %.3f s + LZCopy %.3f s = %.3f s\n", Least(plainFloor), Least(lzFloor), floor);
     std::printf("installation of all files: %.3f s, %.2fx the floor (goal at most 1.2x)\n", whole, whole / floor);
     const double copying = Least(installPlain) - Least(installNone);
-    std::printf("plain files: installation %.3f s, of it pages and dialogs %.3f s; copying %.3f s against CopyFileA %.3f s: "
-                "%.2fx CopyFileA's throughput (goal at least 0.8x)\n",
-                Least(installPlain), Least(installNone), copying, Least(plainFloor), Least(plainFloor) / copying);
+    std::printf(
+        "plain files: installation %.3f s, of it pages and dialogs %.3f s; copying %.3f s against CopyFileA %.3f s: "
+        "%.2fx CopyFileA's throughput (goal at least 0.8x)\n",
+        Least(installPlain), Least(installNone), copying, Least(plainFloor), Least(plainFloor) / copying);
     robot::RemoveTree(medium);
     return 0;
 }

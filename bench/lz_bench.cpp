@@ -35,17 +35,18 @@ Bytes ReadBytes(const fs::path& path)
 
 void WriteBytes(const fs::path& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Prose-like lines: words drawn with a skew towards the common ones.
 Bytes MakeText(std::size_t size, std::mt19937& rng)
 {
-    static const char* const words[] = {
-        "the", "of", "and", "to", "in", "setup", "file", "is", "directory", "install", "program", "for",
-        "disk", "your", "windows", "copy", "please", "insert", "press", "continue", "with", "drive",
-        "version", "config", "memory", "system", "readme", "manual", "license", "update", "printer"};
+    static const char* const words[] = {"the",     "of",        "and",     "to",      "in",     "setup",    "file",
+                                        "is",      "directory", "install", "program", "for",    "disk",     "your",
+                                        "windows", "copy",      "please",  "insert",  "press",  "continue", "with",
+                                        "drive",   "version",   "config",  "memory",  "system", "readme",   "manual",
+                                        "license", "update",    "printer"};
     std::string text;
     std::size_t column = 0;
     while (text.size() < size) {
@@ -92,13 +93,16 @@ int main(int argc, char** argv)
     if (program.size() > 2 * size) program.resize(2 * size);
     Bytes random(size);
     for (uint8_t& b : random) b = static_cast<uint8_t>(rng());
-    const std::vector<std::pair<std::string, Bytes>> files = {
-        {"readme.txt", MakeText(size, rng)}, {"program.exe", program}, {"empty.dat", {}},
-        {"repeated.dat", Bytes(size, 0xAA)}, {"random.dat", random}};
+    const std::vector<std::pair<std::string, Bytes>> files = {{"readme.txt", MakeText(size, rng)},
+                                                              {"program.exe", program},
+                                                              {"empty.dat", {}},
+                                                              {"repeated.dat", Bytes(size, 0xAA)},
+                                                              {"random.dat", random}};
     for (const auto& [name, bytes] : files) WriteBytes(dir / name, bytes);
     std::vector<std::string> names;
     for (const auto& file : files) names.push_back(file.first);
-    const std::string gzip = "gzip -9 -c '" + (dir / "readme.txt").string() + "' > '" + (dir / "readme.gz").string() + "'";
+    const std::string gzip =
+        "gzip -9 -c '" + (dir / "readme.txt").string() + "' > '" + (dir / "readme.gz").string() + "'";
     if (std::system(gzip.c_str()) == 0) names.insert(names.begin() + 1, "readme.gz");
 
     const bool haveMs = std::system("command -v mscompress >/dev/null 2>&1") == 0;
@@ -143,8 +147,9 @@ int main(int argc, char** argv)
         total.oursSeconds += row.oursSeconds, total.theirsSeconds += row.theirsSeconds;
     }
     PrintRow(total, haveMs);
-    std::printf("size: ours/mscompress (below 1 is smaller); speed-up: mscompress time / ours, "
-                "ours in process, mscompress including its process start\n");
+    std::printf(
+        "size: ours/mscompress (below 1 is smaller); speed-up: mscompress time / ours, "
+        "ours in process, mscompress including its process start\n");
     fs::remove_all(dir);
     return allExpand ? 0 : 1;
 }

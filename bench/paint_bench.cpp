@@ -120,7 +120,8 @@ int main(int argc, char** argv)
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
 
-    const double blit = MillisecondsPerRun(repeats, [&] { BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY); });
+    const double blit =
+        MillisecondsPerRun(repeats, [&] { BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY); });
     const double paint = MillisecondsPerRun(repeats, [] { PaintBackground(1); });
     QGrArea(0.1f, 0.1f, 0.9f, 0.9f);
     const double bmpLoad = MillisecondsPerRun(repeats, [&] { QGrLoadImage(bmp); });

@@ -37,8 +37,9 @@ int main(int argc, char** argv)
 
     // The script: a general and a page section, then the file section with
     // the copy lines spread among comments, mkdir and other commands.
-    std::string script = "generalstart\r\ntitle Bench Setup\r\ndefdest \\BENCH\r\nmessage Line one\r\nmessage Line two\r\n"
-                         "diagstart init\r\ntitle Welcome\r\nmessage Hello\r\nfilestart\r\n";
+    std::string script =
+        "generalstart\r\ntitle Bench Setup\r\ndefdest \\BENCH\r\nmessage Line one\r\nmessage Line two\r\n"
+        "diagstart init\r\ntitle Welcome\r\nmessage Hello\r\nfilestart\r\n";
     int written = 9;
     const int others = lines - copies - written;
     const int stride = copies > 0 ? std::max(1, others / copies) : others;

@@ -31,7 +31,8 @@ std::string Picture(int width, int height)
     put(26, 1, 2), put(28, 24, 2);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            put(54 + static_cast<std::size_t>(y) * row + x * 3, (x < width / 2) == (y < height / 2) ? 0x0080FF : 0x00C800, 3);
+            put(54 + static_cast<std::size_t>(y) * row + x * 3,
+                (x < width / 2) == (y < height / 2) ? 0x0080FF : 0x00C800, 3);
     return bmp;
 }
 
@@ -95,13 +96,15 @@ int main(int argc, char** argv)
         }
     }
     const double a = Median(ours), b = Median(minimal);
-    std::printf("start to first page, median of %d: setup.exe %.1f ms, minimal program %.1f ms: %.2fx (the goal is "
-                "against the peer installer: bench/peer-bench.sh)\n",
-                runs, a * 1000, b * 1000, a / b);
+    std::printf(
+        "start to first page, median of %d: setup.exe %.1f ms, minimal program %.1f ms: %.2fx (the goal is "
+        "against the peer installer: bench/peer-bench.sh)\n",
+        runs, a * 1000, b * 1000, a / b);
     const double c = Median(withLibraries);
-    std::printf("the minimal program loading comctl32 as the toolkit does at start: %.1f ms (%.2fx the minimal); "
-                "setup.exe is %.2fx that\n",
-                c * 1000, c / b, a / c);
+    std::printf(
+        "the minimal program loading comctl32 as the toolkit does at start: %.1f ms (%.2fx the minimal); "
+        "setup.exe is %.2fx that\n",
+        c * 1000, c / b, a / c);
     robot::RemoveTree(medium);
     return 0;
 }

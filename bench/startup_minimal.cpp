@@ -39,9 +39,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
 {
     if (arguments && std::strcmp(arguments, "libraries") == 0) {
         using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-        const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
+        const INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                               ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
         if (HMODULE common = LoadLibraryA("comctl32.dll"))
-            if (auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(common, "InitCommonControlsEx"))))
+            if (auto init =
+                    reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(common, "InitCommonControlsEx"))))
                 init(&controls);
     }
     WNDCLASSA c{};
@@ -50,8 +52,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
     c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     c.lpszClassName = "MinimalBackground";
     RegisterClassA(&c);
-    HWND root = CreateWindowA("MinimalBackground", "Minimal", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+    HWND root =
+        CreateWindowA("MinimalBackground", "Minimal", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                      GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
     UpdateWindow(root);
     HWND page = CreateDialogParamA(instance, MAKEINTRESOURCEA(1), root, Page, 0);
     ShowWindow(page, SW_SHOW);

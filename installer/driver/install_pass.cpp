@@ -94,8 +94,7 @@ struct ToolkitPassServices final : PassServices {
         case kEventNone: return PassEvent::kNone;
         case kEventRedraw:
         case kEventResize: return PassEvent::kRedraw;
-        case kEventButton:
-            return record[0] == IDD_PROGRESS && record[1] == 2 ? PassEvent::kCancel : PassEvent::kOther;
+        case kEventButton: return record[0] == IDD_PROGRESS && record[1] == 2 ? PassEvent::kCancel : PassEvent::kOther;
         default: return PassEvent::kOther;
         }
     }

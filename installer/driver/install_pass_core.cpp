@@ -131,10 +131,10 @@ CopyOutcome Copy(std::span<char> arguments, PassServices& s)
                  "File Copy Error");
             return CopyOutcome::kStop;
         }
-        const int32_t answer = s.Ask(kButtonsAbortRetryIgnore, kIconStop, 1,
-                                     "Unexpected error installing " + source +
-                                         "\rPossible INSTALL.LST error or faulty media",
-                                     "File Copy Error");
+        const int32_t answer =
+            s.Ask(kButtonsAbortRetryIgnore, kIconStop, 1,
+                  "Unexpected error installing " + source + "\rPossible INSTALL.LST error or faulty media",
+                  "File Copy Error");
         if (answer == kRetry) continue;
         ++state.copyErrors;
         if (answer != kIgnore) return CopyOutcome::kStop;

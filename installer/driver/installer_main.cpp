@@ -87,7 +87,8 @@ void FindInstallableDrives(Logical& runOK)
         int32_t installable = 0;
         if (inUse >> (letter - 'A') & 1) IsInstallableDrive(installable, root, 4);
         if (installable == 1) {
-            state.installableDrives[static_cast<std::size_t>(state.installableDriveCount)].assign(std::string{letter, ':'});
+            state.installableDrives[static_cast<std::size_t>(state.installableDriveCount)].assign(
+                std::string{letter, ':'});
             ++state.installableDriveCount;
         }
     }
@@ -149,7 +150,8 @@ void InstallerMain()
     FindInstallableDrives(state.runOK);
     if (IsTrue(state.runOK)) {
         const std::string script =
-            std::string(state.sourceDir.view().substr(0, static_cast<std::size_t>(state.sourceDirLength))) + "INSTALL.LST";
+            std::string(state.sourceDir.view().substr(0, static_cast<std::size_t>(state.sourceDirLength))) +
+            "INSTALL.LST";
         ScriptParser(script, state.runOK);
     }
     if (IsTrue(state.runOK)) {

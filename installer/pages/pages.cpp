@@ -76,10 +76,7 @@ void PaintPage(int32_t page, int32_t backgroundMode)
     }
 }
 
-void ShowPageDialog(bool topAtFifth)
-{
-    QDlgShow(-1, topAtFifth ? QScreenInfo(2) / 5 : -1, 0, kDialogSemiModal);
-}
+void ShowPageDialog(bool topAtFifth) { QDlgShow(-1, topAtFifth ? QScreenInfo(2) / 5 : -1, 0, kDialogSemiModal); }
 
 void RemovePreviousPage(int32_t previousDialog, int32_t currentDialog)
 {

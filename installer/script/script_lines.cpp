@@ -18,14 +18,22 @@ constexpr bool AllWidths(const std::array<Record, N>& table, Width width, std::s
     return true;
 }
 
-static_assert(AllWidths(kKeywordTable, [](const KeywordRecord& r) { return r.keyword; }, 9));
-static_assert(AllWidths(kKeywordTable, [](const KeywordRecord& r) { return r.displayName; }, 10));
-static_assert(AllWidths(kKeywordTable, [](const KeywordRecord& r) { return r.description; }, 16));
-static_assert(AllWidths(kSectionHeaderTable, [](const SectionHeaderRecord& r) { return r.keyword; }, 12));
-static_assert(AllWidths(kSectionHeaderTable, [](const SectionHeaderRecord& r) { return r.displayName; }, 12));
-static_assert(AllWidths(kPageNameTable, [](const PageNameRecord& r) { return r.name; }, 6));
-static_assert(AllWidths(kPageNameTable, [](const PageNameRecord& r) { return r.displayName; }, 6));
-static_assert(AllWidths(kPageNameTable, [](const PageNameRecord& r) { return r.caption; }, 16));
+static_assert(AllWidths(
+    kKeywordTable, [](const KeywordRecord& r) { return r.keyword; }, 9));
+static_assert(AllWidths(
+    kKeywordTable, [](const KeywordRecord& r) { return r.displayName; }, 10));
+static_assert(AllWidths(
+    kKeywordTable, [](const KeywordRecord& r) { return r.description; }, 16));
+static_assert(AllWidths(
+    kSectionHeaderTable, [](const SectionHeaderRecord& r) { return r.keyword; }, 12));
+static_assert(AllWidths(
+    kSectionHeaderTable, [](const SectionHeaderRecord& r) { return r.displayName; }, 12));
+static_assert(AllWidths(
+    kPageNameTable, [](const PageNameRecord& r) { return r.name; }, 6));
+static_assert(AllWidths(
+    kPageNameTable, [](const PageNameRecord& r) { return r.displayName; }, 6));
+static_assert(AllWidths(
+    kPageNameTable, [](const PageNameRecord& r) { return r.caption; }, 16));
 
 constexpr std::string_view kPlaceholder = "<defdir>";
 

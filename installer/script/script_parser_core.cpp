@@ -108,7 +108,9 @@ void ApplyPageLine(int32_t keyword, ScriptLine& rest, std::size_t restLength, Re
     PageText& text = TheInstallPlan().pages[static_cast<std::size_t>(position.page)];
     switch (keyword) {
     case kKeywordTitle: text.title.assign(rest.view()); break;
-    case kKeywordMessage: AppendMessageLine(text.message, rest.view().substr(0, restLength), position.continuation); break;
+    case kKeywordMessage:
+        AppendMessageLine(text.message, rest.view().substr(0, restLength), position.continuation);
+        break;
     case kKeywordBanner:
         text.hasPicture = true;
         NextArgument(rest, text.picture);

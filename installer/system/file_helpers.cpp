@@ -61,7 +61,8 @@ bool SameFile(HANDLE a, const char* aPath, HANDLE b, const char* bPath)
 // LZ library's code for a failed read (3) or write (4), with the Windows error.
 int32_t CopyPlain(HANDLE from, HANDLE to, uint32_t& failure)
 {
-    static std::vector<char> buffer(256 * 1024);  // one for the run: filling a fresh one per file costs more than the copy
+    static std::vector<char> buffer(256 *
+                                    1024);  // one for the run: filling a fresh one per file costs more than the copy
     for (int chunk = 1;; ++chunk) {
         // The windows go on answering through a large file (every 2 MB).
         if (chunk % 8 == 0) ServeWindowMessages();

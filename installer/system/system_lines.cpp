@@ -54,7 +54,8 @@ std::array<std::string, 3> AssociationLines(std::string_view arguments, bool win
     const std::string type = std::string(TrimmedText(extension.view().substr(1))) + "file";
     const std::string command(fields[2].trimmed());
     std::string root(kClassesRoot);
-    return {root + std::string(extension.trimmed()) + " = " + type, root + type + " = " + std::string(fields[1].trimmed()),
+    return {root + std::string(extension.trimmed()) + " = " + type,
+            root + type + " = " + std::string(fields[1].trimmed()),
             root + type + "\\shell\\open\\command = " + (win32s ? command : '"' + command + '"') + " %1"};
 }
 
@@ -195,6 +196,9 @@ std::string AutoexecLogText(std::string_view drive)
     return "Modified " + std::string(drive) + "\\AUTOEXEC.BAT - Added Environment Variables";
 }
 
-std::string AutoexecWriteError(std::string_view drive) { return "Error writing to " + std::string(drive) + "\\AUTOEXEC.BAT"; }
+std::string AutoexecWriteError(std::string_view drive)
+{
+    return "Error writing to " + std::string(drive) + "\\AUTOEXEC.BAT";
+}
 
 bool IsMachineEnvironmentUser(std::string_view userName) { return EqualIgnoringCase(userName, "Administrator"); }

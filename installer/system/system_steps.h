@@ -30,8 +30,7 @@ void RestartWindows(int32_t& status);
 bool AddProgramItems(std::span<const ShortcutEntry> entries);
 // One environment value in the registry, of the user or, for Administrator,
 // of the machine; status: RegSetValueExA's result.
-void SetEnvironmentValue(int32_t& status, const char* name, int32_t nameLength, const char* value,
-                         int32_t valueLength);
+void SetEnvironmentValue(int32_t& status, const char* name, int32_t nameLength, const char* value, int32_t valueLength);
 // Tells running programs that the registry environment changed.
 void AnnounceEnvironmentChange();
 // The value of a variable where SetEnvironmentValue writes it (its text as

@@ -30,8 +30,8 @@ private:
     HKEY h_ = nullptr;
 };
 
-constexpr std::array<const char*, 5> kMachineEnvironment = {"SYSTEM", "CurrentControlSet", "Control",
-                                                           "Session Manager", "Environment"};
+constexpr std::array<const char*, 5> kMachineEnvironment = {"SYSTEM", "CurrentControlSet", "Control", "Session Manager",
+                                                            "Environment"};
 
 // The keys down to the environment of this user, or of the machine for
 // Administrator; opened one below the other, closed in reverse order.
@@ -92,6 +92,6 @@ void AnnounceEnvironmentChange()
     // Programs that read the environment from the registry (the shell) take
     // the new values without a restart; a hung window does not hold us up.
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
-                        SMTO_ABORTIFHUNG, 5000, &result);
+    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG,
+                        5000, &result);
 }

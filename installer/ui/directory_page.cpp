@@ -45,8 +45,8 @@ bool Continue(FixedText<261>& proposed)
         return false;
     }
     if (QOsDirExists(proposed)) {
-        QMsgBox(kButtonsYesNo, kIconQuestion, 2, "The directory already exists. Would you\rlike to overwrite the contents?",
-                "Overwrite Directory?");
+        QMsgBox(kButtonsYesNo, kIconQuestion, 2,
+                "The directory already exists. Would you\rlike to overwrite the contents?", "Overwrite Directory?");
         return QStateInfo(4) == kYes;
     }
     QMsgBox(kButtonsYesNo, kIconQuestion, 1, "The specified directory does not exist\rDo you wish to create it?",

@@ -20,17 +20,17 @@ enum : int32_t {
 
 // The codes the toolkit raises; ErrorMessage gives each its text.
 enum : int32_t {
-    kErrorOpen = 1,               // opening a file or device
-    kErrorReadWrite = 2,          // reading or writing a file or device
-    kErrorClose = 3,              // closing a file or device
-    kErrorOsCommand = 13,         // an operating-system routine failed
-    kErrorUnitRange = 16,         // graphics unit range
+    kErrorOpen = 1,        // opening a file or device
+    kErrorReadWrite = 2,   // reading or writing a file or device
+    kErrorClose = 3,       // closing a file or device
+    kErrorOsCommand = 13,  // an operating-system routine failed
+    kErrorUnitRange = 16,  // graphics unit range
     kErrorNumberToText = 18,
-    kErrorShapeSize = 22,         // a rectangle of no width or height
-    kErrorImageFile = 27,         // a picture that cannot be drawn
-    kErrorColour = 42,            // unknown colour name or number
-    kErrorAreaRange = 44,         // an area or viewport out of range
-    kErrorWindowHandle = 1003,    // no root window
+    kErrorShapeSize = 22,       // a rectangle of no width or height
+    kErrorImageFile = 27,       // a picture that cannot be drawn
+    kErrorColour = 42,          // unknown colour name or number
+    kErrorAreaRange = 44,       // an area or viewport out of range
+    kErrorWindowHandle = 1003,  // no root window
     kErrorCommonDialog = 1004,
     kErrorNoDialogs = 1005,
     kErrorFieldId = 1006,
@@ -40,8 +40,8 @@ enum : int32_t {
     kErrorProgressRange = 1013,
     kErrorDialogMode = 1014,
     kErrorRootHidden = 1016,
-    kErrorSurface = 1019,         // no drawing surface
-    kErrorTimedOut = 1034,        // an external process outlived its wait
+    kErrorSurface = 1019,   // no drawing surface
+    kErrorTimedOut = 1034,  // an external process outlived its wait
 };
 
 constexpr std::size_t kMessageLength = 62;

@@ -114,8 +114,10 @@ std::string ReportLine(int32_t code)
     // "Error=" + code right-justified in 4 columns + ":" + the 62-character message.
     std::string count = std::to_string(code);
     std::string line = "Error=";
-    if (count.size() > 4) line += "****";  // as an integer edit that does not fit
-    else line += std::string(4 - count.size(), ' ') + count;
+    if (count.size() > 4)
+        line += "****";  // as an integer edit that does not fit
+    else
+        line += std::string(4 - count.size(), ' ') + count;
     line += ':';
     std::string message(kMessageLength, ' ');
     ErrorMessage(code, message);

@@ -23,7 +23,8 @@ bool ShowReportInBox(std::string_view line)
     // Shown like every other box: owned by the page, so that its closing does
     // not wake the root window under it, and without a redraw of its own, so
     // that an error raised while drawing (a page picture) is not raised again.
-    return ShowToolkitBox(std::string(line), "Library Error", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1) != IDCANCEL;
+    return ShowToolkitBox(std::string(line), "Library Error", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1) !=
+           IDCANCEL;
 }
 
 void ShowAbnormalExitAndEnd(const std::string& text, int32_t)

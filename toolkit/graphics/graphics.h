@@ -17,9 +17,9 @@ void QGrArea(float x1, float y1, float x2, float y2);
 void QGrPlotUnits(float x1, float y1, float x2, float y2);
 void QGrColourN(int32_t number);
 void QGrBox(float x1, float y1, float x2, float y2);
-void QGrTextAlign(std::string_view code);     // "L", "C" or "R"
-void QGrTextSpacing(std::string_view code);   // "P" proportional, "F" fixed
-void QGrTextFont(int32_t font);               // 1 to 8
+void QGrTextAlign(std::string_view code);    // "L", "C" or "R"
+void QGrTextSpacing(std::string_view code);  // "P" proportional, "F" fixed
+void QGrTextFont(int32_t font);              // 1 to 8
 void QGrTextSize(float widthFactor, float heightFactor);
 void QGrCharOut(float x, float y, std::string_view text);
 

@@ -10,9 +10,9 @@ std::array<RGBColour, 256> GraphicsState::StandardColours()
 {
     // The 16 colours of the standard table; the rest start black.
     static constexpr RGBColour kStandard[16] = {
-        {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128}, {128, 0, 0},   {128, 0, 128},
-        {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0},   {0, 255, 255},
-        {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+        {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128},   {128, 0, 0}, {128, 0, 128},
+        {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},     {0, 255, 0}, {0, 255, 255},
+        {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255},
     };
     std::array<RGBColour, 256> table{};
     std::copy(std::begin(kStandard), std::end(kStandard), table.begin());
@@ -119,8 +119,8 @@ int32_t Round(double v) { return SaturatingInt32(std::floor(v + 0.5), -kPixelLim
 
 PixelRect AreaPixels(const GraphicsState& state, int32_t width, int32_t height)
 {
-    return {Round(double{state.areaX1} * width), Round((1.0 - state.areaY2) * height), Round(double{state.areaX2} * width),
-            Round((1.0 - state.areaY1) * height)};
+    return {Round(double{state.areaX1} * width), Round((1.0 - state.areaY2) * height),
+            Round(double{state.areaX2} * width), Round((1.0 - state.areaY1) * height)};
 }
 
 int32_t PixelX(const GraphicsState& state, float x, int32_t width)

@@ -100,8 +100,7 @@ int32_t DecodeBmpRle(Bytes data, const BmpLayout& bmp, std::vector<uint32_t>& pi
         default: {  // absolute run, padded to a 16-bit boundary
             const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
             if (!Has(data, p, bytes)) return kPictureReadError;
-            for (uint32_t i = 0; i < value; ++i)
-                put(fourBit ? (data[p + i / 2] >> (i % 2 ? 0 : 4)) & 15 : data[p + i]);
+            for (uint32_t i = 0; i < value; ++i) put(fourBit ? (data[p + i / 2] >> (i % 2 ? 0 : 4)) & 15 : data[p + i]);
             p += bytes + bytes % 2;
             break;
         }

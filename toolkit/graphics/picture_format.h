@@ -9,28 +9,28 @@
 
 // Type codes reported by QGrImageType.
 enum : int32_t {
-    kPictureMissing = -1,   // blank name or no such file (decided by the caller)
+    kPictureMissing = -1,  // blank name or no such file (decided by the caller)
     kPictureUnknown = 0,
     kPictureBmp = 1,
     kPicturePcx = 2,
-    kPictureMetafile = 3,   // placeable or enhanced
+    kPictureMetafile = 3,  // placeable or enhanced
     kPictureHpgl = 4,
-    kPictureHpgl2 = 5,      // HP-GL/2 inside PCL
+    kPictureHpgl2 = 5,  // HP-GL/2 inside PCL
     kPictureGif = 6,
     kPictureTiff = 7,
-    kPictureDraw = 8,       // Acorn Draw
+    kPictureDraw = 8,  // Acorn Draw
     kPictureTektronix = 9,
     kPicturePostScript = 10,
     kPicturePcl = 11,
-    kPictureEscP = 12,      // Epson ESC/P
-    kPictureEscU = 13,      // printer stream starting with ESC "U" 01
+    kPictureEscP = 12,  // Epson ESC/P
+    kPictureEscU = 13,  // printer stream starting with ESC "U" 01
     kPictureDxf = 14,
 };
 
 // Error codes of the decoders, as QGrLoadImage raises them.
 enum : int32_t {
-    kPictureReadError = 2,    // the data ends early
-    kPictureUnsupported = 27, // malformed, or a form that is not drawn
+    kPictureReadError = 2,     // the data ends early
+    kPictureUnsupported = 27,  // malformed, or a form that is not drawn
 };
 
 // Pictures beyond these are refused rather than allocated.
@@ -42,8 +42,8 @@ bool PictureFileMayBeRead(uint64_t fileSize);
 
 struct PictureInfo {
     int32_t type = 0;
-    int32_t width = 0;    // pixels; points (1/72 inch) for metafiles
-    int32_t height = 0;   // as stored: negative for a top-down bitmap
+    int32_t width = 0;   // pixels; points (1/72 inch) for metafiles
+    int32_t height = 0;  // as stored: negative for a top-down bitmap
     int32_t colours = 0;
     int32_t compressed = 0;  // BMP: 0 or 1; PCX: the version byte
 };

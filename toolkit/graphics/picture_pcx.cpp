@@ -50,8 +50,8 @@ Palette PcxPalette(Bytes file, uint32_t bitsPerPixel, uint32_t planes)
     Palette palette;
     if (bitsPerPixel == 8 && planes == 1) {
         palette.colours.resize(256);
-        const bool present = file.size() >= kPcxHeaderSize + kPcxPaletteSize &&
-                             file[file.size() - kPcxPaletteSize] == 0x0C;
+        const bool present =
+            file.size() >= kPcxHeaderSize + kPcxPaletteSize && file[file.size() - kPcxPaletteSize] == 0x0C;
         if (present) {
             const std::size_t at = file.size() - kPcxPaletteSize;
             for (std::size_t i = 0; i < 256; ++i)

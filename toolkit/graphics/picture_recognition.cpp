@@ -59,16 +59,18 @@ constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 int32_t ByteType(Bytes b)
 {
     if (U8(b, 0) == 10 && Has(b, 2, 1) && b[2] == 1) return kPicturePcx;
-    if (Matches(b, 0, "BM") && Has(b, 6, 4) && U32(b, 6) == 0 && Has(b, 14, 4) && U32(b, 14) != 12)
-        return kPictureBmp;
+    if (Matches(b, 0, "BM") && Has(b, 6, 4) && U32(b, 6) == 0 && Has(b, 14, 4) && U32(b, 14) != 12) return kPictureBmp;
     if ((Has(b, 0, 4) && U32(b, 0) == kPlaceableKey) || Matches(b, 40, " EMF")) return kPictureMetafile;
     // Other raster files by their usual signatures: GIF, and TIFF in either byte order.
     if (Matches(b, 0, "GIF87a") || Matches(b, 0, "GIF89a")) return kPictureGif;
-    if (Matches(b, 0, std::string_view("II*\0", 4)) || Matches(b, 0, std::string_view("MM\0*", 4)))
-        return kPictureTiff;
+    if (Matches(b, 0, std::string_view("II*\0", 4)) || Matches(b, 0, std::string_view("MM\0*", 4))) return kPictureTiff;
     if (Matches(b, 0, "Draw")) return kPictureDraw;
     if (Matches(b, 0, "\x1b[?38h")) return kPictureTektronix;
-    if (Matches(b, 0, "\x1b" "E") || Matches(b, 0, "\x1b&a")) return kPicturePcl;
+    if (Matches(b, 0,
+                "\x1b"
+                "E") ||
+        Matches(b, 0, "\x1b&a"))
+        return kPicturePcl;
     if (Matches(b, 0, "\x1b@")) return kPictureEscP;
     if (Matches(b, 0, "\x1bU\x01")) return kPictureEscU;
     return kPictureUnknown;
@@ -113,8 +115,7 @@ void ReadSizes(Bytes b, PictureInfo& info)
         // Only a global colour table says how many colours there are.
         if (U8(b, 10) & 0x80) info.colours = PowerOfTwo((U8(b, 10) & 7) + 1);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -31,8 +31,7 @@ int32_t GraduatedColoursFor(int32_t displayColours)
     }
 }
 
-void ApplyEnvironment(ToolkitConfig& config, const char* marwinit, const char* qrvchdir,
-                      const char* marwdebug)
+void ApplyEnvironment(ToolkitConfig& config, const char* marwinit, const char* qrvchdir, const char* marwdebug)
 {
     if (marwinit && SignificantLength(marwinit) > 0) config.initFileName.assign(marwinit);
     if (qrvchdir) config.charsetDir.assign(qrvchdir);
@@ -49,8 +48,8 @@ struct IniKeyName {
 };
 
 constexpr IniKeyName kIniKeys[] = {
-    {"PRINTER", IniKey::Printer}, {"PLOTTER", IniKey::Plotter}, {"PLNAME", IniKey::PlName},
-    {"CHARSET", IniKey::CharSet}, {"LFNGEN", IniKey::LfnGen},   {"LFNPLOTO", IniKey::LfnPlotO},
+    {"PRINTER", IniKey::Printer},   {"PLOTTER", IniKey::Plotter}, {"PLNAME", IniKey::PlName},
+    {"CHARSET", IniKey::CharSet},   {"LFNGEN", IniKey::LfnGen},   {"LFNPLOTO", IniKey::LfnPlotO},
     {"LFNPLOTI", IniKey::LfnPlotI}, {"CHARDIR", IniKey::CharDir}, {"DEBUG", IniKey::Debug},
 };
 
@@ -94,8 +93,12 @@ void ApplyIniLine(ToolkitConfig& config, std::string_view rawLine)
     const IniKey which = LookUpKey(key);
     int32_t number = 0;
     switch (which) {
-    case IniKey::Printer: case IniKey::Plotter: case IniKey::LfnGen: case IniKey::LfnPlotO:
-    case IniKey::LfnPlotI: case IniKey::Debug: {
+    case IniKey::Printer:
+    case IniKey::Plotter:
+    case IniKey::LfnGen:
+    case IniKey::LfnPlotO:
+    case IniKey::LfnPlotI:
+    case IniKey::Debug: {
         IntConversion converted = ConvertToInt(value);
         if (converted.error != 0) return;
         number = converted.value;
@@ -120,11 +123,7 @@ void ApplyIniLine(ToolkitConfig& config, std::string_view rawLine)
     }
 }
 
-
-bool IniFileExists(const char* path)
-{
-    return OwnedFile(std::fopen(path, "rb")) != nullptr;
-}
+bool IniFileExists(const char* path) { return OwnedFile(std::fopen(path, "rb")) != nullptr; }
 
 bool ReadIniFile(ToolkitConfig& config, const char* path)
 {
@@ -148,8 +147,7 @@ bool ReadIniFile(ToolkitConfig& config, const char* path)
 
 void FinishConfig(ToolkitConfig& config)
 {
-    if (!config.charsetDir.blank() && config.charsetDir.trimmed().back() != '\\')
-        config.charsetDir.append("\\");
+    if (!config.charsetDir.blank() && config.charsetDir.trimmed().back() != '\\') config.charsetDir.append("\\");
     config.printerDriver = config.printerSetting >= 1 && config.printerSetting <= 37 ? config.printerSetting : 28;
     config.plotterDriver = config.plotterSetting >= 1 && config.plotterSetting <= 14 ? config.plotterSetting : 11;
 }

@@ -50,8 +50,7 @@ int32_t DisplayColoursFor(int32_t planes, int32_t bitsPerPixel);
 int32_t GraduatedColoursFor(int32_t displayColours);
 
 // Takes MARWINIT, QRVCHDIR and MARWDEBUG (null when unset).
-void ApplyEnvironment(ToolkitConfig& config, const char* marwinit, const char* qrvchdir,
-                      const char* marwdebug);
+void ApplyEnvironment(ToolkitConfig& config, const char* marwinit, const char* qrvchdir, const char* marwdebug);
 // One line of the initialisation file.
 void ApplyIniLine(ToolkitConfig& config, std::string_view line);
 // Every line of the file; false when it cannot be opened.

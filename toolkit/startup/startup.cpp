@@ -18,7 +18,8 @@ void MeasureDisplay(ToolkitConfig& config)
     if (!screen) return;
     config.screenWidth = GetDeviceCaps(screen.get(), HORZRES);
     config.screenHeight = GetDeviceCaps(screen.get(), VERTRES);
-    config.displayColours = DisplayColoursFor(GetDeviceCaps(screen.get(), PLANES), GetDeviceCaps(screen.get(), BITSPIXEL));
+    config.displayColours =
+        DisplayColoursFor(GetDeviceCaps(screen.get(), PLANES), GetDeviceCaps(screen.get(), BITSPIXEL));
     config.graduatedColours = GraduatedColoursFor(config.displayColours);
 }
 
@@ -55,11 +56,12 @@ void QStartUp(std::string_view fileName)
 
     std::string requested(SignificantPart(fileName.substr(0, kIniLineLength)));
     std::string standard = config.initFileName.str();
-    if (!requested.empty() && IniFileExists(requested.c_str())) ReadIniFile(config, requested.c_str());
-    else if (!standard.empty() && IniFileExists(standard.c_str())) ReadIniFile(config, standard.c_str());
+    if (!requested.empty() && IniFileExists(requested.c_str()))
+        ReadIniFile(config, requested.c_str());
+    else if (!standard.empty() && IniFileExists(standard.c_str()))
+        ReadIniFile(config, standard.c_str());
 
     FinishConfig(config);
     SetErrorReportingMode(config.errorReportingMode);
-    if (config.versionRequested)
-        AbnormalExit("Marrowfield version " + std::string(kToolkitVersion), 0);
+    if (config.versionRequested) AbnormalExit("Marrowfield version " + std::string(kToolkitVersion), 0);
 }

@@ -22,8 +22,8 @@ HANDLE OpenForMode(const std::string& path, int32_t mode)
         return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     case kFileCreate: {
         // Created (or emptied) first, then opened again for writing.
-        FileHandle created(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle created(
+            CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!created.valid()) return INVALID_HANDLE_VALUE;
         created.Close();
         return CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -23,10 +23,7 @@ constexpr std::size_t SignificantLength(std::string_view text)
     return n;
 }
 
-constexpr std::string_view TrimmedText(std::string_view text)
-{
-    return text.substr(0, SignificantLength(text));
-}
+constexpr std::string_view TrimmedText(std::string_view text) { return text.substr(0, SignificantLength(text)); }
 
 // The text from its first to its last non-blank character.
 constexpr std::string_view SignificantPart(std::string_view text)
@@ -73,7 +70,7 @@ public:
     std::string str() const { return std::string(trimmed()); }
 
     std::span<char> span() { return chars_; }
-    operator std::span<char>() { return chars_; }          // NOLINT: passed as an in/out text
+    operator std::span<char>() { return chars_; }         // NOLINT: passed as an in/out text
     operator std::string_view() const { return view(); }  // NOLINT: passed as an input text
 
     char& operator[](std::size_t i) { return chars_[i]; }

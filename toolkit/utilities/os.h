@@ -24,8 +24,8 @@ struct DirListEntry {
 };
 // Which entries QOsDirList returns: "F" files, "D" directories, anything else both.
 void QOsDirListKind(std::string_view kind);
-void QOsDirList(std::string_view directory, std::string_view pattern, std::span<DirListEntry> entries,
-                int32_t maxCount, int32_t& count);
+void QOsDirList(std::string_view directory, std::string_view pattern, std::span<DirListEntry> entries, int32_t maxCount,
+                int32_t& count);
 
 void QOsDelete(std::string_view name);
 

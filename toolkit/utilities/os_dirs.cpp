@@ -78,13 +78,13 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 void QOsDirListKind(std::string_view kind)
 {
     std::string_view k = SignificantPart(kind);
-    HeldListKind() = k == "F" || k == "f" ? ListKind::Files
-                   : k == "D" || k == "d" ? ListKind::Directories
-                                          : ListKind::Both;
+    HeldListKind() = k == "F" || k == "f"   ? ListKind::Files
+                     : k == "D" || k == "d" ? ListKind::Directories
+                                            : ListKind::Both;
 }
 
-void QOsDirList(std::string_view directory, std::string_view pattern, std::span<DirListEntry> entries,
-                int32_t maxCount, int32_t& count)
+void QOsDirList(std::string_view directory, std::string_view pattern, std::span<DirListEntry> entries, int32_t maxCount,
+                int32_t& count)
 {
     ListEntries(directory, pattern, entries, maxCount, count, HeldListKind());
 }

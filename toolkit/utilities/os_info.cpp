@@ -53,7 +53,7 @@ WindowsVersion ReadWindowsVersion()
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     if (!GetVersionExA(&version)) return {};
 #pragma GCC diagnostic pop
-    const int32_t platform = version.dwPlatformId == VER_PLATFORM_WIN32s           ? kPlatformWin32s
+    const int32_t platform = version.dwPlatformId == VER_PLATFORM_WIN32s          ? kPlatformWin32s
                              : version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? kPlatformWindows95
                                                                                   : kPlatformWindowsNT;
     return {platform, static_cast<int32_t>(version.dwMajorVersion), static_cast<int32_t>(version.dwMinorVersion)};
@@ -108,7 +108,11 @@ int32_t QOsInfo(int32_t item)
     case 7: return 0;
     case 8: return 1;
     case 9: return CurrentDirectoryIsRoot() ? -1 : 0;
-    case 10: case 11: case 12: case 13: case 14: return 1;
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14: return 1;
     case 15: return static_cast<int32_t>(GetTickCount());
     case 16: return PlatformCode();
     case 17: return FreeBytesOnCurrentDrive();

@@ -12,8 +12,10 @@ SYSTEMTIME Now()
     SYSTEMTIME now = {};
     const ToolkitConfig& config = TheConfig();
     bool win32s = config.started ? config.isWin32s : PlatformCode() == kPlatformWin32s;
-    if (win32s) GetSystemTime(&now);
-    else GetLocalTime(&now);
+    if (win32s)
+        GetSystemTime(&now);
+    else
+        GetLocalTime(&now);
     return now;
 }
 

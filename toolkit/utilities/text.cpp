@@ -44,7 +44,8 @@ void QStrFirstWord(std::span<char> text, std::span<char> word)
 {
     WordBounds w = FindFirstWord(AsView(text));
     FillText(word, AsView(text).substr(w.first, w.end - w.first));
-    std::fill(text.begin() + static_cast<std::ptrdiff_t>(w.first), text.begin() + static_cast<std::ptrdiff_t>(w.end), ' ');
+    std::fill(text.begin() + static_cast<std::ptrdiff_t>(w.first), text.begin() + static_cast<std::ptrdiff_t>(w.end),
+              ' ');
 }
 
 void QStrJustify(std::span<char> text, std::string_view code)
@@ -58,9 +59,12 @@ void QStrJustify(std::span<char> text, std::string_view code)
     if (s == length) return;
 
     std::size_t start;
-    if (code == "L") start = 0;
-    else if (code == "R") start = length - s;
-    else start = (length - s) / 2;
+    if (code == "L")
+        start = 0;
+    else if (code == "R")
+        start = length - s;
+    else
+        start = (length - s) / 2;
     if (start == f) return;
 
     std::string moved(text.begin() + static_cast<std::ptrdiff_t>(f), text.begin() + static_cast<std::ptrdiff_t>(n));

@@ -84,6 +84,8 @@ void QDlgProgress(int32_t fieldId, int32_t value, int32_t increment)
         RaiseError(kErrorFieldId);
         return;
     }
-    if (increment != 0) SendMessageA(field, PBM_DELTAPOS, value, 0);
-    else SendMessageA(field, PBM_SETPOS, value, 0);
+    if (increment != 0)
+        SendMessageA(field, PBM_DELTAPOS, value, 0);
+    else
+        SendMessageA(field, PBM_SETPOS, value, 0);
 }

@@ -77,7 +77,8 @@ void RunModal(DialogEntry& entry, ModalSection& section)
 BOOL CALLBACK RecordWindowState(HWND window, LPARAM states)
 {
     if (IsWindowVisible(window))
-        reinterpret_cast<std::vector<std::pair<HWND, bool>>*>(states)->emplace_back(window, IsWindowEnabled(window) != FALSE);
+        reinterpret_cast<std::vector<std::pair<HWND, bool>>*>(states)->emplace_back(window,
+                                                                                    IsWindowEnabled(window) != FALSE);
     return TRUE;
 }
 

@@ -179,12 +179,11 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
             SendMessageA(field, list ? LB_SETCURSEL : CB_SETCURSEL, k > 0 ? k - 1 : -1, 0);
             break;
         }
-        case FieldSection::Checks:
-            SendMessageA(field, BM_SETCHECK, v[0] != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-            break;
+        case FieldSection::Checks: SendMessageA(field, BM_SETCHECK, v[0] != 0 ? BST_CHECKED : BST_UNCHECKED, 0); break;
         case FieldSection::Colours: {
             const COLORREF background = ColourOf(v[3], v[4], v[5]);
-            entry.colours[line.id] = {ColourOf(v[0], v[1], v[2]), background, GdiObject<HBRUSH>(CreateSolidBrush(background))};
+            entry.colours[line.id] = {ColourOf(v[0], v[1], v[2]), background,
+                                      GdiObject<HBRUSH>(CreateSolidBrush(background))};
             break;
         }
         case FieldSection::Trackbars:
@@ -193,15 +192,20 @@ void ApplyFieldInfo(DialogEntry& entry, HINSTANCE instance)
             SendMessageA(field, TBM_SETLINESIZE, 0, whole(v[1]));
             SendMessageA(field, TBM_SETPAGESIZE, 0, whole(v[2]));
             if (GetWindowLongA(field, GWL_STYLE) & TBS_ENABLESELRANGE) {
-                if (v[3] == v[4]) SendMessageA(field, TBM_CLEARSEL, TRUE, 0);
-                else SendMessageA(field, TBM_SETSEL, TRUE, MAKELPARAM(SaturatingInt32(v[3], 0, 65535), SaturatingInt32(v[4], 0, 65535)));
+                if (v[3] == v[4])
+                    SendMessageA(field, TBM_CLEARSEL, TRUE, 0);
+                else
+                    SendMessageA(field, TBM_SETSEL, TRUE,
+                                 MAKELPARAM(SaturatingInt32(v[3], 0, 65535), SaturatingInt32(v[4], 0, 65535)));
             }
             break;
         case FieldSection::Lengths:
-            if (IsClass(field, "Edit")) SendMessageA(field, EM_LIMITTEXT, count(v[0]), 0);
-            else if (IsClass(field, "ComboBox")) SendMessageA(field, CB_LIMITTEXT, count(v[0]), 0);
+            if (IsClass(field, "Edit"))
+                SendMessageA(field, EM_LIMITTEXT, count(v[0]), 0);
+            else if (IsClass(field, "ComboBox"))
+                SendMessageA(field, CB_LIMITTEXT, count(v[0]), 0);
             break;
-        case FieldSection::Tabs:   // tab pages are not part of this toolkit's dialogs
+        case FieldSection::Tabs:  // tab pages are not part of this toolkit's dialogs
         case FieldSection::Grids: break;
         }
     }
@@ -366,4 +370,3 @@ bool HandleDialogMessage(MSG& message)
     }
     return false;
 }
-

@@ -69,12 +69,12 @@ private:
 
 struct Browser {
     int32_t flags = 0;
-    std::string start;            // significant part of the directory argument, until entered
+    std::string start;  // significant part of the directory argument, until entered
     bool startPosted = false;
-    std::string caption;          // blank: the template's
-    bool longListNames = false;   // the 95 family lists short names
-    bool longPathName = false;    // ... and reports the current directory in short form
-    std::string shown;            // the directory whose sub-directories are listed
+    std::string caption;         // blank: the template's
+    bool longListNames = false;  // the 95 family lists short names
+    bool longPathName = false;   // ... and reports the current directory in short form
+    std::string shown;           // the directory whose sub-directories are listed
     std::string result;
     BoxOwnerScope boxOwner;
 };
@@ -371,14 +371,19 @@ INT_PTR CALLBACK BrowserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         if (!b) return FALSE;
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (id == IDOK && code == BN_CLICKED) PressOk(dialog, *b);
-        else if (id == IDCANCEL && code == BN_CLICKED) EndDialog(dialog, IDCANCEL);
-        else if (id == kDirectoryList && code == LBN_DBLCLK) EnterListedDirectory(dialog, *b);
+        if (id == IDOK && code == BN_CLICKED)
+            PressOk(dialog, *b);
+        else if (id == IDCANCEL && code == BN_CLICKED)
+            EndDialog(dialog, IDCANCEL);
+        else if (id == kDirectoryList && code == LBN_DBLCLK)
+            EnterListedDirectory(dialog, *b);
         else if (id == kDriveList && code == CBN_SELCHANGE) {
             // While the list is down, the choice is made when it closes.
             if (!SendDlgItemMessageA(dialog, kDriveList, CB_GETDROPPEDSTATE, 0, 0)) EnterChosenDrive(dialog, *b);
-        } else if (id == kDriveList && code == CBN_CLOSEUP) EnterChosenDrive(dialog, *b);
-        else return FALSE;
+        } else if (id == kDriveList && code == CBN_CLOSEUP)
+            EnterChosenDrive(dialog, *b);
+        else
+            return FALSE;
         return TRUE;
     }
     default: return FALSE;

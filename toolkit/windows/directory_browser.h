@@ -8,9 +8,9 @@
 #include <string_view>
 
 enum : int32_t {
-    kBrowseAcceptMissing = 4,     // a typed directory that does not exist is returned as typed
-    kBrowseKeepDirectory = 8,     // the process's current directory is left where the browser went
-    kBrowseOfferCreation = 64,    // a typed directory that does not exist may be created
+    kBrowseAcceptMissing = 4,   // a typed directory that does not exist is returned as typed
+    kBrowseKeepDirectory = 8,   // the process's current directory is left where the browser went
+    kBrowseOfferCreation = 64,  // a typed directory that does not exist may be created
 };
 
 // directory: where the browser starts (all blank: the current directory);

@@ -68,7 +68,8 @@ void ProduceEvent(int slot, int32_t type, const EventRecord& record)
 {
     EventState& e = Events();
     if (slot < 0 || slot >= kEventSlots) return;
-    if (type >= 0 && type < static_cast<int32_t>(e.disabled.size()) && e.disabled[static_cast<std::size_t>(type)]) return;
+    if (type >= 0 && type < static_cast<int32_t>(e.disabled.size()) && e.disabled[static_cast<std::size_t>(type)])
+        return;
     Slot& s = e.slots[static_cast<std::size_t>(slot)];
     if (s.pending && IsRedraw(s.type) && IsRedraw(type)) {
         // One repaint covers both; a redraw outranks a resize.
@@ -169,5 +170,6 @@ void QEventPeek(int32_t& type, EventRecord& record)
 void QEventEnable(int32_t type, bool enabled)
 {
     EventState& e = Events();
-    if (type >= 0 && type < static_cast<int32_t>(e.disabled.size())) e.disabled[static_cast<std::size_t>(type)] = !enabled;
+    if (type >= 0 && type < static_cast<int32_t>(e.disabled.size()))
+        e.disabled[static_cast<std::size_t>(type)] = !enabled;
 }

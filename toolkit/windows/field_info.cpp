@@ -15,9 +15,9 @@ struct SectionName {
 };
 
 constexpr SectionName kSections[] = {
-    {"[Ranges]", FieldSection::Ranges, 2},    {"[Menus]", FieldSection::Menus, 2},
-    {"[Checks]", FieldSection::Checks, 1},    {"[Tabs]", FieldSection::Tabs, 2},
-    {"[Grids]", FieldSection::Grids, 0},      {"[Colours]", FieldSection::Colours, 6},
+    {"[Ranges]", FieldSection::Ranges, 2},       {"[Menus]", FieldSection::Menus, 2},
+    {"[Checks]", FieldSection::Checks, 1},       {"[Tabs]", FieldSection::Tabs, 2},
+    {"[Grids]", FieldSection::Grids, 0},         {"[Colours]", FieldSection::Colours, 6},
     {"[Trackbars]", FieldSection::Trackbars, 5}, {"[Lengths]", FieldSection::Lengths, 1},
 };
 

@@ -18,9 +18,18 @@ uint32_t MessageBoxStyle(int32_t buttons, int32_t icon, int32_t defaultButton)
     case kButtonsOkCancel: style = kOkCancel; break;
     case kButtonsRetryCancel: style = kRetryCancel; break;
     case kButtonsYesNo: style = kYesNo; break;
-    case kButtonsYesNoCancel: style = kYesNoCancel; count = 3; break;
-    case kButtonsAbortRetryIgnore: style = kAbortRetryIgnore; count = 3; break;
-    default: style = kOk; count = 1; break;
+    case kButtonsYesNoCancel:
+        style = kYesNoCancel;
+        count = 3;
+        break;
+    case kButtonsAbortRetryIgnore:
+        style = kAbortRetryIgnore;
+        count = 3;
+        break;
+    default:
+        style = kOk;
+        count = 1;
+        break;
     }
     switch (icon) {
     case kIconStop: style |= kStop; break;
@@ -37,9 +46,13 @@ uint32_t MessageBoxStyle(int32_t buttons, int32_t icon, int32_t defaultButton)
 int32_t MessageBoxAnswer(int buttonId)
 {
     switch (buttonId) {
-    case kIdOk: case kIdYes: case kIdRetry: return 1;
-    case kIdNo: case kIdAbort: return 2;
-    case kIdCancel: case kIdIgnore: return 0;
+    case kIdOk:
+    case kIdYes:
+    case kIdRetry: return 1;
+    case kIdNo:
+    case kIdAbort: return 2;
+    case kIdCancel:
+    case kIdIgnore: return 0;
     default: return -1;
     }
 }

@@ -8,11 +8,11 @@
 #include "windows/backing_store.h"
 
 struct RootState {
-    HWND window = nullptr;     // the frame
-    HWND client = nullptr;     // the drawing surface
+    HWND window = nullptr;  // the frame
+    HWND client = nullptr;  // the drawing surface
     HWND statusBar = nullptr;
-    BackingStore store;         // at least the client's size
-    int32_t surfaceWidth = 0;   // the client's size, on which drawing is laid out
+    BackingStore store;        // at least the client's size
+    int32_t surfaceWidth = 0;  // the client's size, on which drawing is laid out
     int32_t surfaceHeight = 0;
 };
 

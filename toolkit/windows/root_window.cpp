@@ -58,8 +58,7 @@ void LayOutClient(HWND frame)
         GetWindowRect(root.statusBar, &s);
         statusHeight = s.bottom - s.top;
     }
-    if (root.client)
-        MoveWindow(root.client, 0, 0, r.right - r.left, (r.bottom - r.top) - statusHeight, TRUE);
+    if (root.client) MoveWindow(root.client, 0, 0, r.right - r.left, (r.bottom - r.top) - statusHeight, TRUE);
 }
 
 LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -78,9 +77,7 @@ LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_ERASEBKGND: return 1;  // the backing store covers everything
-    case WM_SIZE:
-        SizeSurface(LOWORD(lParam), HIWORD(lParam));
-        return 0;
+    case WM_SIZE: SizeSurface(LOWORD(lParam), HIWORD(lParam)); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -173,8 +170,9 @@ void QRootOpen(RootSettings& settings, int32_t colours)
 
     if (flags & kRootStatusBar) {
         DWORD barStyle = WS_CHILD | WS_VISIBLE | ((flags & kRootFixedSize) ? 0 : SBARS_SIZEGRIP);
-        root.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", barStyle, 0, 0, 0, 0, root.window,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), instance, nullptr);
+        root.statusBar =
+            CreateWindowExA(0, STATUSCLASSNAMEA, "", barStyle, 0, 0, 0, 0, root.window,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), instance, nullptr);
     }
     RECT client{};
     GetClientRect(root.window, &client);
@@ -188,7 +186,9 @@ void QRootOpen(RootSettings& settings, int32_t colours)
     if (config.displayColours == 256)
         config.graduatedColours = (colours == 32 || colours == 64 || colours == 128) ? colours : 16;
 
-    ShowWindow(root.window, (flags & kRootHidden) ? SW_HIDE : (flags & kRootMaximised) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ShowWindow(root.window, (flags & kRootHidden)      ? SW_HIDE
+                            : (flags & kRootMaximised) ? SW_SHOWMAXIMIZED
+                                                       : SW_SHOWNORMAL);
     RegisterWindowMessageA("commdlg_FindReplace");
     UpdateWindow(root.window);
     ClearPendingEvents();

@@ -22,9 +22,9 @@ struct RootSettings {
     int32_t flags = 0;
     int32_t x = -1;  // negative: centred
     int32_t y = -1;
-    int32_t width = 0;   // client size; below 1: 80 % of the screen
+    int32_t width = 0;  // client size; below 1: 80 % of the screen
     int32_t height = 0;
-    int32_t menu = 0;    // menu resource id, 0 for none
+    int32_t menu = 0;  // menu resource id, 0 for none
     FixedText<80> title;
 };
 

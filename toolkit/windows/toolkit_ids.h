@@ -4,9 +4,9 @@
 #define MARROWFIELD_TOOLKIT_IDS_H
 
 /* Directory browser */
-#define IDD_BROWSE_DIRECTORY     32101
-#define IDC_BROWSE_PATH          1001
-#define IDC_BROWSE_LIST          1002
-#define IDC_BROWSE_DRIVES        1003
+#define IDD_BROWSE_DIRECTORY 32101
+#define IDC_BROWSE_PATH 1001
+#define IDC_BROWSE_LIST 1002
+#define IDC_BROWSE_DRIVES 1003
 
 #endif /* MARROWFIELD_TOOLKIT_IDS_H */

@@ -66,7 +66,7 @@ struct Matches {
     // The longest match at each position, 0 when shorter than kMinMatch;
     // once parsed, the length of the item chosen there (1 a literal).
     std::unique_ptr<uint8_t[]> length;
-    std::unique_ptr<uint16_t[]> source;   // ring position the match copies from
+    std::unique_ptr<uint16_t[]> source;  // ring position the match copies from
 };
 
 // The longest match of every text position in [first, last), where the text
@@ -112,14 +112,16 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
     Chain* const chains[] = {&five, &four, &three};
     // A match of chain.bytes when nothing as long was found, from the newest
     // start `from` on.
-    auto chainMatch = [&](const Chain& chain, int32_t from, std::size_t pos, int32_t oldest, std::size_t& best, std::size_t& bestFrom) {
+    auto chainMatch = [&](const Chain& chain, int32_t from, std::size_t pos, int32_t oldest, std::size_t& best,
+                          std::size_t& bestFrom) {
         for (; best < chain.bytes && from >= oldest; from = chain.previous[static_cast<std::size_t>(from) % kSlots])
-            if (SameStart(t + from, t + pos, chain.bytes)) best = chain.bytes, bestFrom = static_cast<std::size_t>(from);
+            if (SameStart(t + from, t + pos, chain.bytes))
+                best = chain.bytes, bestFrom = static_cast<std::size_t>(from);
     };
     // Nothing of six: the longest match is shorter, and without a match of
     // three there is none at all, which is what most positions of data that
     // does not compress find. heads: the newest earlier start on each chain.
-    auto shorterMatch = [&](const int32_t (&heads)[3], std::size_t pos, int32_t oldest, std::size_t limit,
+    auto shorterMatch = [&](const int32_t(&heads)[3], std::size_t pos, int32_t oldest, std::size_t limit,
                             std::size_t& best, std::size_t& bestFrom) {
         if (best >= kTreeKey) return;
         chainMatch(three, heads[2], pos, oldest, best, bestFrom);
@@ -185,7 +187,8 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
         const std::size_t limit = end - pos;
         const int32_t oldest = static_cast<int32_t>(pos > kWindow ? pos - kWindow : 0);
         std::size_t best = 0, bestFrom = 0;
-        for (int32_t node = limit >= kTreeKey ? root[HashOf(Load8(t + pos), kTreeKey, treeBits)] : kNone; node >= oldest;) {
+        for (int32_t node = limit >= kTreeKey ? root[HashOf(Load8(t + pos), kTreeKey, treeBits)] : kNone;
+             node >= oldest;) {
             const std::size_t len = std::min(limit, CommonPrefix(t + node, t + pos));
             if (len > best) best = len, bestFrom = static_cast<std::size_t>(node);
             if (len == limit) break;
@@ -193,7 +196,8 @@ void FindMatchesIn(const uint8_t* t, std::size_t end, std::size_t first, std::si
             node = children[2 * (static_cast<std::size_t>(node) % kSlots) + (nodeSmaller ? 1 : 0)];
         }
         int32_t heads[3];
-        for (std::size_t c = 0; c < 3; ++c) heads[c] = chains[c]->newest[HashOf(Load8(t + pos), chains[c]->bytes, chainBits)];
+        for (std::size_t c = 0; c < 3; ++c)
+            heads[c] = chains[c]->newest[HashOf(Load8(t + pos), chains[c]->bytes, chainBits)];
         shorterMatch(heads, pos, oldest, limit, best, bestFrom);
         for (std::size_t from = inTree; from < pos && best < limit; ++from) {
             std::size_t len = 0;
@@ -235,7 +239,8 @@ public:
             if (const std::size_t longest = m.length[i]; longest >= kMinMatch) {
                 const std::size_t first = i + kMinMatch, count = longest - kMinMatch + 1;
                 const int k = std::bit_width(count) - 1;
-                const uint64_t key = std::min(runMin_[k][first % 32], runMin_[k][(first + count - (std::size_t{1} << k)) % 32]);
+                const uint64_t key =
+                    std::min(runMin_[k][first % 32], runMin_[k][(first + count - (std::size_t{1} << k)) % 32]);
                 const uint64_t matchBits = (key >> 8) + kMatchBits;
                 const bool useMatch = matchBits < bits;  // which wins is data: no branch
                 bits = useMatch ? matchBits : bits;
@@ -251,7 +256,8 @@ private:
     {
         runMin_[0][i % 32] = bits << 8 | (i & 0xFF);
         for (std::size_t k = 1; k < runMin_.size(); ++k)
-            runMin_[k][i % 32] = std::min(runMin_[k - 1][i % 32], runMin_[k - 1][(i + (std::size_t{1} << (k - 1))) % 32]);
+            runMin_[k][i % 32] =
+                std::min(runMin_[k - 1][i % 32], runMin_[k - 1][(i + (std::size_t{1} << (k - 1))) % 32]);
     }
 
     std::array<std::array<uint64_t, 32>, 5> runMin_;  // runMin_[k][j % 32]: least key of j..j+2^k-1
@@ -299,7 +305,10 @@ Matches ParseOptimally(std::span<const uint8_t> data)
         // Joined whatever this part does: a thread must not outlive what it uses.
         struct Join {
             std::thread& thread;
-            ~Join() { if (thread.joinable()) thread.join(); }
+            ~Join()
+            {
+                if (thread.joinable()) thread.join();
+            }
         } join{second};
         FindMatchesIn(t, end, kWindow, kWindow + split, m);
     }
@@ -355,8 +364,7 @@ ExpandedLz ExpandLz(std::span<const uint8_t> file)
         result.error = std::move(message);
         return result;
     };
-    if (file.size() < kLzHeaderSize)
-        return fail("truncated header: " + std::to_string(file.size()) + " of 14 bytes");
+    if (file.size() < kLzHeaderSize) return fail("truncated header: " + std::to_string(file.size()) + " of 14 bytes");
     if (std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return fail("not an SZDD file: bad magic");
     if (file[8] != kModeA) return fail("unknown compression mode " + std::to_string(file[8]));
     std::size_t at = 0;
