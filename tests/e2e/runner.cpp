@@ -24,7 +24,7 @@
 //             log PATH, then line TEXT ('?' any character) for each line, then logend
 //             exists PATH   write PATH|BYTES   bytes PATH|TEXT   has PATH|TEXT (a part)
 //                                "\r" is CR LF, {date} today's date as 06 Dec 2026
-//             nofile PATH (may hold * and ?)
+//             nofile PATH (may hold * and ?)    leave PATH BYTES (a file that leaves BYTES free on its drive)
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
 //             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
@@ -382,6 +382,13 @@ bool Scenario::Step(const std::string& line)
     if (verb == "nofile" || verb == "exists") return Machine(path, verb == "nofile"), Expect(verb + " " + rest, [&] { return FileExists(path); }, verb == "exists");
     const std::string want = Replaced(Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1))), "\r", "\r\n");  // CR LF line ends
     if (verb == "write") return Machine(path), WriteFile(path, want), true;
+    if (verb == "leave") {  // a file PATH that leaves BYTES free on its drive
+        ULARGE_INTEGER free{};
+        GetDiskFreeSpaceExA((word.substr(0, 2) + "\\").c_str(), &free, nullptr, nullptr);
+        Machine(word);
+        WriteFile(word, std::string(free.QuadPart - std::min<uint64_t>(free.QuadPart, std::stoull(tail)), 'x'));
+        return true;
+    }
     if (verb == "has") return Expect("text in " + path, [&] { return ReadFile(path).find(want) != std::string::npos; }, true);
     if (verb == "bytes") return Expect("bytes of " + path, [&] { return ReadFile(path); }, want);
     if (verb == "reg" || verb == "noreg") {  // the first mention of a value removes it
