@@ -192,8 +192,11 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
     if (uint64_t size = 0; FileSizeOf(from.get(), size)) sourceSize = static_cast<int64_t>(size);
     // The destination being the source under another name: replacing it
     // would take the file away.
+    // A look at the attributes first: where nothing is yet, the usual case,
+    // it costs no round trip to the server, an open does.
     bool earlier = false;
-    if (FileHandle old = OpenForReading(destination); old.valid()) {
+    const bool something = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
+    if (FileHandle old = something ? OpenForReading(destination) : FileHandle(); old.valid()) {
         if (SameFile(from.get(), source, old.get(), destination)) {
             status = 2;
             return;
