@@ -134,7 +134,10 @@ struct ToolkitPassServices final : PassServices {
     // cost an open and a close.
     bool FileExists(std::string_view path) override
     {
-        if (!copiedDestination.empty() && path == copiedDestination) return true;
+        if (!copiedDestination.empty() && path == copiedDestination) {
+            copiedDestination.clear();  // once: the answer holds only right after the copy
+            return true;
+        }
         Logical exists = kFalse;
         ::FileExists(path, exists);
         return IsTrue(exists);

@@ -132,6 +132,7 @@ int32_t CopyCompressed(FileHandle& from, HANDLE to, uint32_t& failure)
         [&](uint8_t* buffer, std::size_t capacity, std::size_t& got) {
             DWORD read = 0;
             const bool done = ReadFile(from.get(), buffer, static_cast<DWORD>(capacity), &read, nullptr);
+            if (!done) failure = GetLastError();  // the writes that follow set errors of their own
             got = read;
             return done;
         },
@@ -147,7 +148,7 @@ int32_t CopyCompressed(FileHandle& from, HANDLE to, uint32_t& failure)
     switch (expanded.outcome) {
     case LzOutcome::kExpanded: return 0;
     case LzOutcome::kWriteFailed: return 4;
-    case LzOutcome::kReadFailed: failure = GetLastError(); return 3;
+    case LzOutcome::kReadFailed: return 3;
     case LzOutcome::kNotTaken:
         if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) == 0) return CopyThroughLz(from, to, failure);
         failure = GetLastError();
