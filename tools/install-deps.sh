@@ -1,12 +1,13 @@
 #!/bin/sh
 # Installs with apt what building and testing need and this machine lacks,
 # 32-bit Wine (wine32:i386) included; the scenarios run the 32-bit release
-# build with it; NSIS and a window manager (twm) for the peer benchmark.
+# build with it; NSIS and a window manager (twm, with its fonts) for the peer
+# benchmark.
 # When 32-bit Wine cannot be installed the rest still is.
 set -eu
 packages="cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine wine64 xvfb xauth imagemagick fonts-liberation mscompress nsis twm wine32:i386"
+  wine wine64 xvfb xauth imagemagick fonts-liberation mscompress nsis twm xfonts-base wine32:i386"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
