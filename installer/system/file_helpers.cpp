@@ -26,11 +26,10 @@ FileHandle OpenForReading(const char* path)
 // Whether the file begins with the header of the LZ compressor.
 bool IsCompressed(HANDLE file)
 {
-    static constexpr std::array<unsigned char, 8> kMagic = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
-    std::array<unsigned char, 8> head{};
+    std::array<uint8_t, sizeof kLzMagic> head{};
     DWORD got = 0;
     return ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr) && got == head.size() &&
-           head == kMagic;
+           std::memcmp(head.data(), kLzMagic, head.size()) == 0;
 }
 
 std::string LongFullPath(const char* path)
@@ -57,27 +56,36 @@ bool SameFile(HANDLE a, const char* aPath, HANDLE b, const char* bPath)
     return LongFullPath(aPath) == LongFullPath(bPath);
 }
 
+// Writes a piece of a copy whole, or gives false with the Windows error: a
+// write that takes a part without an error found no room for the rest. The
+// windows are served at every 2 MB written, so that they go on answering
+// through a large file.
+bool WritePiece(HANDLE to, const void* data, DWORD size, uint64_t& written, uint32_t& failure)
+{
+    constexpr uint64_t kServeEvery = 2 << 20;
+    if ((written + size) / kServeEvery != written / kServeEvery) ServeWindowMessages();
+    written += size;
+    DWORD took = 0;
+    SetLastError(ERROR_SUCCESS);
+    if (WriteFile(to, data, size, &took, nullptr) && took == size) return true;
+    failure = GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
+    return false;
+}
+
 // A plain file, byte for byte, keeping its time of last change. 0 or the
 // LZ library's code for a failed read (3) or write (4), with the Windows error.
 int32_t CopyPlain(HANDLE from, HANDLE to, uint32_t& failure)
 {
-    static std::vector<char> buffer(256 *
-                                    1024);  // one for the run: filling a fresh one per file costs more than the copy
-    for (int chunk = 1;; ++chunk) {
-        // The windows go on answering through a large file (every 2 MB).
-        if (chunk % 8 == 0) ServeWindowMessages();
-        DWORD got = 0, written = 0;
+    // One for the run: filling a fresh one per file costs more than the copy.
+    static std::vector<char> buffer(256 * 1024);
+    for (uint64_t written = 0;;) {
+        DWORD got = 0;
         if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
             failure = GetLastError();
             return 3;
         }
         if (got == 0) break;
-        SetLastError(ERROR_SUCCESS);
-        if (!WriteFile(to, buffer.data(), got, &written, nullptr) || written != got) {
-            // Written in part without an error: the disk had no room for the rest.
-            failure = GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
-            return 4;
-        }
+        if (!WritePiece(to, buffer.data(), got, written, failure)) return 4;
     }
     FILETIME changed{};
     if (GetFileTime(from, nullptr, nullptr, &changed)) SetFileTime(to, nullptr, nullptr, &changed);
@@ -88,10 +96,10 @@ int32_t CopyPlain(HANDLE from, HANDLE to, uint32_t& failure)
 // from its start), or -1 when the header is cut short.
 int64_t HeaderLength(HANDLE file)
 {
-    std::array<unsigned char, 14> head{};
+    std::array<uint8_t, kLzHeaderSize> head{};
     DWORD got = 0;
     if (!ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr) || got != head.size()) return -1;
-    return head[10] | head[11] << 8 | head[12] << 16 | static_cast<int64_t>(head[13]) << 24;
+    return LzHeaderLength(head.data());
 }
 
 // The LZ library's copy, which expands as it goes, over the two open files;
@@ -127,7 +135,7 @@ int32_t CopyThroughLz(FileHandle& from, HANDLE to, uint32_t& failure)
 // Another mode than the decoder's is left to the LZ library.
 int32_t CopyCompressed(FileHandle& from, HANDLE to, uint32_t& failure)
 {
-    int chunk = 0;
+    uint64_t written = 0;
     const LzStreamResult expanded = ExpandLzStream(
         [&](uint8_t* buffer, std::size_t capacity, std::size_t& got) {
             DWORD read = 0;
@@ -137,13 +145,7 @@ int32_t CopyCompressed(FileHandle& from, HANDLE to, uint32_t& failure)
             return done;
         },
         [&](const uint8_t* data, std::size_t size) {
-            // The windows go on answering through a large file (every 2 MB).
-            if (++chunk % 32 == 0) ServeWindowMessages();
-            DWORD written = 0;
-            SetLastError(ERROR_SUCCESS);
-            if (WriteFile(to, data, static_cast<DWORD>(size), &written, nullptr) && written == size) return true;
-            failure = GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
-            return false;
+            return WritePiece(to, data, static_cast<DWORD>(size), written, failure);
         });
     switch (expanded.outcome) {
     case LzOutcome::kExpanded: return 0;

@@ -6,12 +6,10 @@
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 14;
 constexpr std::size_t kRingSize = 4096;
 constexpr std::size_t kFirstRingPosition = 0xFF0;
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::size_t kGroupMost = 8 * 18;  // what one flag byte's items can give
-constexpr uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
 
 // The input a byte at a time, read in chunks.
 class Input {
@@ -46,19 +44,19 @@ LzStreamResult ExpandLzStream(const LzReader& read, const LzWriter& write)
 {
     LzStreamResult result;
     Input in(read);
-    std::array<uint8_t, kHeaderSize> header{};
+    std::array<uint8_t, kLzHeaderSize> header{};
     for (std::size_t i = 0; i < header.size(); ++i) {
         const int c = in.Next();
         if (c < 0) {
-            const bool ours = i >= sizeof kMagic && std::memcmp(header.data(), kMagic, sizeof kMagic) == 0;
+            const bool ours = i >= sizeof kLzMagic && std::memcmp(header.data(), kLzMagic, sizeof kLzMagic) == 0;
             result.outcome = in.failed ? LzOutcome::kReadFailed : ours ? LzOutcome::kCutHeader : LzOutcome::kNotTaken;
             return result;
         }
         header[i] = static_cast<uint8_t>(c);
     }
-    if (std::memcmp(header.data(), kMagic, sizeof kMagic) != 0 || header[8] != 'A') return result;
+    if (std::memcmp(header.data(), kLzMagic, sizeof kLzMagic) != 0 || header[8] != kLzModeA) return result;
     result.replacedChar = static_cast<char>(header[9]);
-    result.length = header[10] | header[11] << 8 | header[12] << 16 | static_cast<uint64_t>(header[13]) << 24;
+    result.length = LzHeaderLength(header.data());
 
     std::array<uint8_t, kRingSize> ring;
     ring.fill(' ');

@@ -12,6 +12,16 @@
 #include <cstdint>
 #include <functional>
 
+// The header, as the compressor writes it and the copy reads it.
+constexpr std::size_t kLzHeaderSize = 14;
+constexpr uint8_t kLzMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+constexpr uint8_t kLzModeA = 'A';
+// The expanded length in a header of kLzHeaderSize bytes.
+constexpr uint32_t LzHeaderLength(const uint8_t* header)
+{
+    return header[10] | header[11] << 8 | header[12] << 16 | static_cast<uint32_t>(header[13]) << 24;
+}
+
 enum class LzOutcome {
     kExpanded,
     kNotTaken,   // not this form, or another mode: nothing was written, for the LZ library to try

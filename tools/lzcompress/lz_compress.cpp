@@ -9,12 +9,8 @@
 #include <system_error>
 #include <thread>
 
-#include "system/lz_expand.h"
-
 namespace {
 
-constexpr uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
-constexpr uint8_t kModeA = 'A';
 constexpr std::size_t kWindow = 4096;
 constexpr std::size_t kFirstRingPos = 0xFF0;
 constexpr std::size_t kMinMatch = 3;
@@ -327,8 +323,8 @@ void PutLe32(std::vector<uint8_t>& out, uint32_t v)
 std::vector<uint8_t> CompressLz(std::span<const uint8_t> data, char replacedChar)
 {
     const std::size_t n = data.size();
-    std::vector<uint8_t> out(std::begin(kMagic), std::end(kMagic));
-    out.push_back(kModeA);
+    std::vector<uint8_t> out(std::begin(kLzMagic), std::end(kLzMagic));
+    out.push_back(kLzModeA);
     out.push_back(static_cast<uint8_t>(replacedChar));
     PutLe32(out, static_cast<uint32_t>(n));
 
@@ -365,8 +361,8 @@ ExpandedLz ExpandLz(std::span<const uint8_t> file)
         return result;
     };
     if (file.size() < kLzHeaderSize) return fail("truncated header: " + std::to_string(file.size()) + " of 14 bytes");
-    if (std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return fail("not an SZDD file: bad magic");
-    if (file[8] != kModeA) return fail("unknown compression mode " + std::to_string(file[8]));
+    if (std::memcmp(file.data(), kLzMagic, sizeof kLzMagic) != 0) return fail("not an SZDD file: bad magic");
+    if (file[8] != kLzModeA) return fail("unknown compression mode " + std::to_string(file[8]));
     std::size_t at = 0;
     const LzStreamResult expanded = ExpandLzStream(
         [&](uint8_t* buffer, std::size_t capacity, std::size_t& got) {

@@ -17,7 +17,8 @@
 #include <string_view>
 #include <vector>
 
-constexpr std::size_t kLzHeaderSize = 14;
+#include "system/lz_expand.h"  // the header's facts
+
 // The header keeps the size in 32 bits, and the match search numbers
 // positions in 31: a little under 2 GiB, far beyond any medium.
 constexpr uint64_t kLzMaxInputSize = 0x7FFF0000u;
