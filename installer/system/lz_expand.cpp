@@ -1,6 +1,5 @@
 #include "system/lz_expand.h"
 
-#include <array>
 #include <cstring>
 #include <vector>
 
@@ -9,94 +8,114 @@ namespace {
 constexpr std::size_t kRingSize = 4096;
 constexpr std::size_t kFirstRingPosition = 0xFF0;
 constexpr std::size_t kChunk = 64 * 1024;
-constexpr std::size_t kGroupMost = 8 * 18;  // what one flag byte's items can give
-
-// The input a byte at a time, read in chunks.
-class Input {
-public:
-    explicit Input(const LzReader& read) : read_(read) {}
-    // The next byte, or -1 at the end or on a read error (failed then set).
-    int Next()
-    {
-        if (at_ == size_ && !Fill()) return -1;
-        return buffer_[at_++];
-    }
-    bool failed = false;
-
-private:
-    bool Fill()
-    {
-        std::size_t got = 0;
-        failed = !read_(buffer_.data(), buffer_.size(), got);
-        at_ = 0;
-        size_ = failed ? 0 : got;
-        return size_ > 0;
-    }
-    const LzReader& read_;
-    std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kChunk);
-    std::size_t at_ = 0;
-    std::size_t size_ = 0;
-};
+constexpr std::size_t kMatchMost = 18;
+constexpr std::size_t kGroupMost = 8 * kMatchMost;  // what one flag byte's items can give
+constexpr std::size_t kGroupBytes = 1 + 8 * 2;      // what one flag byte's items can take
 
 }  // namespace
 
+// The output keeps the last 4096 bytes written before the bytes of the
+// chunk under way: a match's ring position is then a distance back into the
+// output, and the ring itself is never kept. Bytes before the first one
+// written are the ring's first blanks.
 LzStreamResult ExpandLzStream(const LzReader& read, const LzWriter& write)
 {
     LzStreamResult result;
-    Input in(read);
-    std::array<uint8_t, kLzHeaderSize> header{};
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        const int c = in.Next();
-        if (c < 0) {
-            const bool ours = i >= sizeof kLzMagic && std::memcmp(header.data(), kLzMagic, sizeof kLzMagic) == 0;
-            result.outcome = in.failed ? LzOutcome::kReadFailed : ours ? LzOutcome::kCutHeader : LzOutcome::kNotTaken;
-            return result;
-        }
-        header[i] = static_cast<uint8_t>(c);
-    }
-    if (std::memcmp(header.data(), kLzMagic, sizeof kLzMagic) != 0 || header[8] != kLzModeA) return result;
-    result.replacedChar = static_cast<char>(header[9]);
-    result.length = LzHeaderLength(header.data());
-
-    std::array<uint8_t, kRingSize> ring;
-    ring.fill(' ');
-    std::size_t ringAt = kFirstRingPosition;
-    std::vector<uint8_t> out(kChunk + kGroupMost);
-    std::size_t outAt = 0;
-    auto put = [&](int c) {
-        ring[ringAt] = static_cast<uint8_t>(c);
-        ringAt = (ringAt + 1) % kRingSize;
-        out[outAt++] = static_cast<uint8_t>(c);
+    std::vector<uint8_t> in(kChunk + kGroupBytes);
+    std::size_t at = 0;
+    std::size_t size = 0;
+    bool failed = false;
+    bool ended = false;  // no more input: its end, or a read error
+    // Moves what is left of the input to the front and reads more behind it.
+    auto fill = [&] {
+        std::memmove(in.data(), in.data() + at, size - at);
+        size -= at;
+        at = 0;
+        std::size_t got = 0;
+        failed = !read(in.data() + size, kChunk, got);
+        ended = failed || got == 0;
+        size += failed ? 0 : got;
     };
+    while (size < kLzHeaderSize && !ended) fill();
+    if (size < kLzHeaderSize) {
+        const bool ours = size >= sizeof kLzMagic && std::memcmp(in.data(), kLzMagic, sizeof kLzMagic) == 0;
+        result.outcome = failed ? LzOutcome::kReadFailed : ours ? LzOutcome::kCutHeader : LzOutcome::kNotTaken;
+        return result;
+    }
+    if (std::memcmp(in.data(), kLzMagic, sizeof kLzMagic) != 0 || in[8] != kLzModeA) return result;
+    result.replacedChar = static_cast<char>(in[9]);
+    result.length = LzHeaderLength(in.data());
+    at = kLzHeaderSize;
+
+    std::vector<uint8_t> out(kRingSize + kChunk + kGroupMost + kMatchMost, ' ');
+    uint8_t* const first = out.data() + kRingSize;  // the chunk under way starts here
+    uint8_t* put = first;
+    uint64_t position = 0;  // of the chunk's first byte in the whole output
     auto flush = [&] {
-        result.expanded += outAt;
-        const bool written = outAt == 0 || write(out.data(), outAt);
-        outAt = 0;
+        const std::size_t n = static_cast<std::size_t>(put - first);
+        const bool written = n == 0 || write(first, n);
+        result.expanded += n;
+        position += n;
+        // The last 4096 bytes, blanks included while fewer were written, stay as history.
+        std::memmove(out.data(), put - kRingSize, kRingSize);
+        put = first;
         return written;
     };
     auto end = [&](LzOutcome outcome) {
-        result.outcome = in.failed ? LzOutcome::kReadFailed : outcome;
+        result.outcome = failed ? LzOutcome::kReadFailed : outcome;
         if (!flush() && result.outcome != LzOutcome::kReadFailed) result.outcome = LzOutcome::kWriteFailed;
         return result;
     };
-    for (int flags; (flags = in.Next()) >= 0;) {
-        for (int item = 0; item < 8; ++item) {
-            const int first = in.Next();
-            if (first < 0) break;  // the end may come within a group
-            if (flags >> item & 1) {
-                put(first);
-                continue;
-            }
-            const int second = in.Next();
-            if (second < 0) return end(LzOutcome::kCutMatch);
-            const std::size_t from = static_cast<std::size_t>(first | (second & 0xF0) << 4);
-            const int count = (second & 0x0F) + 3;
-            for (int k = 0; k < count; ++k) put(ring[(from + static_cast<std::size_t>(k)) % kRingSize]);
+    // A match: `count` bytes from ring position `from`. Far enough back, a
+    // fixed 18 bytes are moved at once (the buffer has room behind, and what
+    // lies beyond `count` is written over next); near, byte by byte, since the
+    // bytes copied are then the ones it writes.
+    auto copy = [&](std::size_t from, std::size_t count) {
+        const std::size_t ringAt =
+            static_cast<std::size_t>((position + (put - first) + kFirstRingPosition) % kRingSize);
+        const std::size_t back = ((ringAt - from - 1) & (kRingSize - 1)) + 1;
+        const uint8_t* source = put - back;
+        if (back >= kMatchMost) {
+            std::memcpy(put, source, kMatchMost);
+        } else {
+            for (std::size_t k = 0; k < count; ++k) put[k] = source[k];
         }
-        if (outAt >= kChunk && !flush()) return end(LzOutcome::kWriteFailed);
+        put += count;
+    };
+    for (;;) {
+        while (size - at < kGroupBytes && !ended) fill();
+        if (at == size) break;
+        const int flags = in[at++];
+        if (size - at >= kGroupBytes - 1) {
+            // A whole group is there: no look at the end of the input.
+            for (int item = 0; item < 8; ++item) {
+                if (flags >> item & 1) {
+                    *put++ = in[at++];
+                    continue;
+                }
+                const std::size_t lo = in[at];
+                const std::size_t hi = in[at + 1];
+                at += 2;
+                copy(lo | (hi & 0xF0) << 4, (hi & 0x0F) + 3);
+            }
+        } else {
+            // The last group: it may end anywhere.
+            for (int item = 0; item < 8 && at < size; ++item) {
+                if (flags >> item & 1) {
+                    *put++ = in[at++];
+                    continue;
+                }
+                if (at + 1 == size) return end(LzOutcome::kCutMatch);
+                const std::size_t lo = in[at];
+                const std::size_t hi = in[at + 1];
+                at += 2;
+                copy(lo | (hi & 0xF0) << 4, (hi & 0x0F) + 3);
+            }
+        }
+        if (static_cast<std::size_t>(put - first) >= kChunk && !flush()) return end(LzOutcome::kWriteFailed);
     }
-    if (in.failed) return end(LzOutcome::kReadFailed);
-    const uint64_t total = result.expanded + outAt;
+    if (failed) return end(LzOutcome::kReadFailed);
+    const uint64_t total = result.expanded + static_cast<uint64_t>(put - first);
     return end(total < result.length   ? LzOutcome::kShort
                : total > result.length ? LzOutcome::kLong
                                        : LzOutcome::kExpanded);
