@@ -193,46 +193,52 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
         return;
     }
     if (uint64_t size = 0; FileSizeOf(from.get(), size)) sourceSize = static_cast<int64_t>(size);
-    // The destination being the source under another name: replacing it
-    // would take the file away.
-    // A look at the attributes first: where nothing is yet, the usual case,
-    // it costs no round trip to the server, an open does.
+    // A new file is created where it goes, never over one that is there, and
+    // goes again when the copy fails. Where nothing is yet, the usual case,
+    // that is the only look-up of the name: under Wine a name not there costs
+    // a read of the whole directory, which holds every file copied before.
+    FileHandle to(CreateFileA(destination, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool created = to.valid();
+    const DWORD notCreated = created ? 0 : GetLastError();
+    // Something is there. The destination being the source under another
+    // name: replacing it would take the file away. A file of an earlier
+    // installation: the copy goes to a fresh file beside it, which takes its
+    // place only once whole. Anything else (a directory) is the error of the
+    // creation.
     bool earlier = false;
-    const bool something = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
-    if (FileHandle old = something ? OpenForReading(destination) : FileHandle(); old.valid()) {
-        if (SameFile(from.get(), source, old.get(), destination)) {
-            status = 2;
-            return;
+    if (notCreated == ERROR_FILE_EXISTS || notCreated == ERROR_ALREADY_EXISTS) {
+        if (FileHandle old = OpenForReading(destination); old.valid()) {
+            if (SameFile(from.get(), source, old.get(), destination)) {
+                status = 2;
+                return;
+            }
+            earlier = true;
         }
-        earlier = true;
     }
-    // Over a file of an earlier installation the copy goes to a fresh file
-    // beside it, which takes its place only once whole. A new file is written
-    // where it goes, created afresh (never over one that came meanwhile), and
-    // goes again when the copy fails.
     char temporary[MAX_PATH] = {};
     if (earlier && !GetTempFileNameA(DirectoryOf(destination).c_str(), "mrw", 0, temporary)) {
         failure = GetLastError();
         status = 2;
         return;
     }
-    const char* written = earlier ? temporary : destination;
-    bool created = false;
-    {
-        FileHandle to(CreateFileA(written, GENERIC_WRITE, 0, nullptr, earlier ? CREATE_ALWAYS : CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        created = to.valid();
-        const bool compressed = IsCompressed(from.get());
-        if (!created) {
-            failure = GetLastError();
-            status = 2;
-        } else if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
-            failure = GetLastError();
-            status = 3;
-        } else {
-            status = compressed ? CopyCompressed(from, to.get(), failure) : CopyPlain(from.get(), to.get(), failure);
-        }
+    DWORD openError = notCreated;
+    if (earlier) {
+        to = FileHandle(
+            CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        openError = to.valid() ? 0 : GetLastError();
     }
+    const char* written = earlier ? temporary : destination;
+    const bool compressed = IsCompressed(from.get());
+    if (!to.valid()) {
+        failure = openError;
+        status = 2;
+    } else if (SetFilePointer(from.get(), 0, nullptr, FILE_BEGIN) != 0) {
+        failure = GetLastError();
+        status = 3;
+    } else {
+        status = compressed ? CopyCompressed(from, to.get(), failure) : CopyPlain(from.get(), to.get(), failure);
+    }
+    to.Close();
     if (status == 0 && earlier) {
         // A read-only file of an earlier installation is replaced as any other.
         const DWORD attributes = GetFileAttributesA(destination);
