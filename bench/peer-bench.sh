@@ -31,6 +31,7 @@ winsetup=$(printf '%s' "$setup" | tr / '\\')
 cd "$unixdir"
 makensis -V1 silent.nsi
 makensis -V1 pages.nsi
+makensis -V1 pages32.nsi
 
 # One figure: the median and range of a list of seconds.
 summary() { sort -n | awk '{ v[NR] = $1 } END { printf "%.3f s (%.3f-%.3f)", v[int((NR + 1) / 2)], v[1], v[NR] }'; }
@@ -44,10 +45,11 @@ measure() {
   : >"$unixdir/copy.txt"
   : >"$unixdir/first-ours.txt"
   : >"$unixdir/first-nsis.txt"
+  : >"$unixdir/first-nsis32.txt"
   i=0
   while [ $i -lt "$rounds" ]; do
     # Every other round the peer goes first.
-    if [ $((i % 2)) -eq 0 ]; then order="nsis ours copy first-nsis first-ours"; else order="ours nsis copy first-ours first-nsis"; fi
+    if [ $((i % 2)) -eq 0 ]; then order="nsis ours copy first-nsis first-ours first-nsis32"; else order="ours nsis copy first-nsis32 first-ours first-nsis"; fi
     for side in $order; do
       sync
       figure=$("$run" "$bench" "$side" "$dir" | tr -d '\r')
@@ -67,7 +69,9 @@ measure() {
   echo "  whole installation: ours (the pass) $(summary <"$unixdir/ours.txt"), NSIS (whole process) $(summary <"$unixdir/nsis.txt"): ours $(ratio "$ours" "$nsis") NSIS (goal at most 0.6x); CopyFileA $(summary <"$unixdir/copy.txt")"
   first=$(median <"$unixdir/first-ours.txt")
   peer=$(median <"$unixdir/first-nsis.txt")
+  peer32=$(median <"$unixdir/first-nsis32.txt")
   echo "  first page: ours $(summary <"$unixdir/first-ours.txt"), NSIS $(summary <"$unixdir/first-nsis.txt"): ours $(ratio "$first" "$peer") NSIS (goal at most 1.0x)"
+  echo "    beside its 32-bit stub, started by Wine as ours is: NSIS $(summary <"$unixdir/first-nsis32.txt"): ours $(ratio "$first" "$peer32")"
 }
 
 measure "the test bed (virtual desktop)"

@@ -3,12 +3,13 @@
 // before left to the disk, alternate the sides and take medians.
 //   peer_bench layout DIR SETUP   1,000 files of 200 KB (half text, half noise) as our medium (DIR\medium,
 //                                 text compressed, with SETUP), as they are installed (DIR\payload) and the
-//                                 peer's scripts (DIR\silent.nsi, DIR\pages.nsi); a medium with a short
+//                                 peer's scripts (DIR\silent.nsi, DIR\pages.nsi, its 32-bit stub
+//                                 DIR\pages32.nsi); a medium with a short
 //                                 script and no picture (DIR\first)
 //   peer_bench ours DIR           seconds from the press that starts our pass to the finish page
 //   peer_bench nsis DIR           seconds of the peer's silent installation (DIR\nsis-silent.exe), start to exit
 //   peer_bench copy DIR           seconds of CopyFileA of the installed files
-//   peer_bench first-ours DIR | first-nsis DIR   seconds from the start to the first page shown
+//   peer_bench first-ours DIR | first-nsis DIR | first-nsis32 DIR   seconds from the start to the first page shown
 // Each prints its figure alone on a line, or a reason and exits with 1.
 #include <windows.h>
 
@@ -54,9 +55,12 @@ int LayOutAll(const std::string& dir, const std::string& setup)
     robot::WriteFile(dir + "\\silent.nsi", head +
                                                "OutFile \"nsis-silent.exe\"\r\nSilentInstall silent\r\nSection\r\n"
                                                "SetOutPath \"$INSTDIR\"\r\nFile /r \"payload\\*\"\r\nSectionEnd\r\n");
-    robot::WriteFile(dir + "\\pages.nsi", head +
-                                              "OutFile \"nsis-pages.exe\"\r\nPage directory\r\nPage instfiles\r\n"
-                                              "Section\r\nSectionEnd\r\n");
+    const std::string pages = "Page directory\r\nPage instfiles\r\nSection\r\nSectionEnd\r\n";
+    robot::WriteFile(dir + "\\pages.nsi", head + "OutFile \"nsis-pages.exe\"\r\n" + pages);
+    // Its 32-bit stub, which Wine starts as it starts ours: the first page of a 32-bit program beside a 32-bit one.
+    std::string head32 = head;
+    head32.replace(head32.find("amd64"), 5, "x86");
+    robot::WriteFile(dir + "\\pages32.nsi", head32 + "OutFile \"nsis-pages32.exe\"\r\n" + pages);
     return 0;
 }
 
@@ -134,7 +138,7 @@ double CopyAll(const std::string& dir)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) return Fail("usage: peer_bench layout|ours|nsis|copy|first-ours|first-nsis DIR [SETUP]");
+    if (argc < 3) return Fail("usage: peer_bench layout|ours|nsis|copy|first-ours|first-nsis|first-nsis32 DIR [SETUP]");
     const std::string what = argv[1], dir = argv[2];
     if (what == "layout") return argc > 3 ? LayOutAll(dir, argv[3]) : Fail("layout needs SETUP");
     double seconds = -1;
@@ -143,6 +147,7 @@ int main(int argc, char** argv)
     if (what == "copy") seconds = CopyAll(dir);
     if (what == "first-ours") seconds = FirstPage('"' + dir + "\\first\\SETUP.EXE\"", "Welcome");
     if (what == "first-nsis") seconds = FirstPage('"' + dir + "\\nsis-pages.exe\"", "");
+    if (what == "first-nsis32") seconds = FirstPage('"' + dir + "\\nsis-pages32.exe\"", "");
     if (seconds < 0) return Fail(what + " did not finish");
     std::printf("%.3f\n", seconds);
     return 0;
