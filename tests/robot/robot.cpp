@@ -3,130 +3,197 @@
 #include <algorithm>
 #include <thread>
 
+using namespace std;
+
 namespace robot {
 
-bool WaitUntil(const std::function<bool()>& done, Duration timeout)
+bool WaitUntil(const function<bool()>& done, Duration timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;; std::this_thread::sleep_for(10ms))
-        if (done()) return true;
-        else if (std::chrono::steady_clock::now() >= deadline) return false;
+    const auto deadline = chrono::steady_clock::now() + timeout;
+    for (; !done(); this_thread::sleep_for(10ms))
+        if (chrono::steady_clock::now() >= deadline) return false;
+    return true;
 }
 
 Process& Process::operator=(Process&& other) noexcept
-{ return this != &other ? (Kill(), process_ = std::exchange(other.process_, nullptr), id_ = std::exchange(other.id_, 0), *this) : *this; }
+{
+    if (this == &other) return *this;
+    Kill();
+    process_ = exchange(other.process_, nullptr);
+    id_ = exchange(other.id_, 0);
+    return *this;
+}
 
-Process Process::Start(const std::string& commandLine, const StartOptions& options)
+Process Process::Start(const string& commandLine, const StartOptions& options)
 {
     // The robot's environment without the variables the options name, then those of them with a value.
-    std::string environment, line = commandLine;
+    string environment, line = commandLine;
     char* block = GetEnvironmentStringsA();
     for (const char* p = block; p && *p; p += strlen(p) + 1)
-        if (std::none_of(options.environment.begin(), options.environment.end(), [&](const auto& v) { return !_strnicmp(p, (v.first + "=").c_str(), v.first.size() + 1); }))
-            environment += std::string(p) + '\0';
+        if (ranges::none_of(options.environment,
+                            [&](auto& v) { return !_strnicmp(p, (v.first + "=").c_str(), v.first.size() + 1); }))
+            environment += string(p) + '\0';
     FreeEnvironmentStringsA(block);
     for (const auto& [name, value] : options.environment)
         if (!value.empty()) environment += name + "=" + value + '\0';
-    STARTUPINFOA startup{}; startup.cb = sizeof startup;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE output = options.outputFile.empty() ? INVALID_HANDLE_VALUE
-        : CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (output != INVALID_HANDLE_VALUE)
-        startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output, startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!options.outputFile.empty())
+        output = CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                             nullptr);
+    const bool captured = output != INVALID_HANDLE_VALUE;
+    if (captured) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
     PROCESS_INFORMATION info = {};
-    const BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE, 0, (environment + '\0').data(),
-                                   options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup, &info);
-    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+    const string& directory = options.workingDirectory;
+    environment += '\0';
+    const BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, captured, 0, environment.data(),
+                                   directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+    if (captured) CloseHandle(output);
     Process p;
-    if (ok) CloseHandle(info.hThread), p.process_ = info.hProcess, p.id_ = info.dwProcessId;
+    if (!ok) return p;
+    CloseHandle(info.hThread);
+    p.process_ = info.hProcess;
+    p.id_ = info.dwProcessId;
     return p;
 }
 
 bool Process::WaitForExit(Duration timeout, DWORD* exitCode)
-{ return process_ && WaitForSingleObject(process_, DWORD(timeout.count())) == WAIT_OBJECT_0 && (!exitCode || GetExitCodeProcess(process_, exitCode)); }
+{
+    return process_ && WaitForSingleObject(process_, DWORD(timeout.count())) == WAIT_OBJECT_0 &&
+           (!exitCode || GetExitCodeProcess(process_, exitCode));
+}
 
 void Process::Kill()
 {
-    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99), WaitForSingleObject(process_, 5000);
-    if (process_) CloseHandle(std::exchange(process_, nullptr)), id_ = 0;
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(exchange(process_, nullptr));
+    id_ = 0;
 }
 
-RunResult Run(const std::string& commandLine, StartOptions options, Duration timeout)
+string WindowText(HWND window)
 {
-    static int serial = 0; char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    options.outputFile = std::string(temp) + "robot-output-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) + ".txt";
-    RunResult result;
-    if (Process p = Process::Start(commandLine, options); p.started() && !p.WaitForExit(timeout, &result.exitCode)) result.exitCode = ~0u;
-    std::erase(result.output = ReadFile(options.outputFile), '\r');  // the C runtime writes "\n" as CR LF
-    DeleteFileA(options.outputFile.c_str());
-    return result;
+    char text[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG, 5000, &copied)) return "";
+    return string(text, min<size_t>(copied, sizeof text));
 }
 
-std::string WindowText(HWND window)
+string ClassName(HWND window)
 {
-    char text[4096] = {}; DWORD_PTR copied = 0;
-    return SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG, 5000, &copied) ? std::string(text, std::min<std::size_t>(copied, sizeof text)) : "";
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
 }
 
-std::string ClassName(HWND window) { char name[256] = {}; return std::string(name, std::size_t(std::max(0, GetClassNameA(window, name, sizeof name)))); }
-
-std::string ControlText(HWND dialog, int id) { HWND control = GetDlgItem(dialog, id); return control ? WindowText(control) : std::string(); }
-
-std::vector<HWND> TopWindows(DWORD processId)
+string ControlText(HWND dialog, int id)
 {
-    std::pair<DWORD, std::vector<HWND>> search{processId, {}};
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        auto& [id, found] = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(p);
+    HWND control = GetDlgItem(dialog, id);
+    return control ? WindowText(control) : "";
+}
+
+vector<HWND> TopWindows(DWORD processId)
+{
+    vector<HWND> windows;
+    EnumWindows(
+        [](HWND w, LPARAM found) {
+            reinterpret_cast<vector<HWND>*>(found)->push_back(w);
+            return TRUE;
+        },
+        LPARAM(&windows));
+    erase_if(windows, [&](HWND w) {
         DWORD owner = 0;
-        return GetWindowThreadProcessId(w, &owner), owner == id ? found.push_back(w) : void(), TRUE;
-    }, LPARAM(&search));
-    return search.second;
+        GetWindowThreadProcessId(w, &owner);
+        return owner != processId;
+    });
+    return windows;
 }
 
 // The first visible top-level window of the process that fits, waited for.
-static HWND FirstVisible(DWORD processId, Duration timeout, const std::function<bool(HWND)>& fits)
+static HWND FirstVisible(DWORD processId, Duration timeout, const function<bool(HWND)>& fits)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return std::ranges::any_of(TopWindows(processId), [&](HWND w) { return IsWindowVisible(w) && fits(w) && (found = w); }); }, timeout);
+    WaitUntil(
+        [&] {
+            for (HWND w : TopWindows(processId)) {
+                if (!IsWindowVisible(w) || !fits(w)) continue;
+                found = w;
+                return true;
+            }
+            return false;
+        },
+        timeout);
     return found;
 }
 
-HWND WaitForWindow(DWORD processId, const std::string& caption, const std::string& className, Duration timeout)
-{ return FirstVisible(processId, timeout, [&](HWND w) { return (className.empty() || ClassName(w) == className) && WindowText(w) == caption; }); }
+HWND WaitForWindow(DWORD processId, const string& caption, const string& className, Duration timeout)
+{
+    return FirstVisible(processId, timeout, [&](HWND w) {
+        return (className.empty() || ClassName(w) == className) && WindowText(w) == caption;
+    });
+}
 
 MessageBoxSeen WaitForMessageBox(DWORD processId, Duration timeout)
 {
-    HWND box = FirstVisible(processId, timeout, [](HWND w) { return GetDlgItem(w, 0xFFFF) && ClassName(w) == "#32770"; });
+    HWND box =
+        FirstVisible(processId, timeout, [](HWND w) { return GetDlgItem(w, 0xFFFF) && ClassName(w) == "#32770"; });
     return {box, box ? WindowText(box) : "", box ? ControlText(box, 0xFFFF) : ""};
 }
 
-std::vector<std::string> ButtonLabels(HWND dialog)
+vector<string> ButtonLabels(HWND dialog)
 {
-    std::vector<std::string> labels;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))  // not group boxes and check boxes
-        if (const LONG type = GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK; ClassName(c) == "Button" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
+    vector<string> labels;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const LONG type = GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK;  // not group boxes and check boxes
+        if (ClassName(c) == "Button" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
             labels.push_back(WindowText(c));
+    }
     return labels;
 }
 
-bool Press(HWND dialog, int buttonId) { HWND button = GetDlgItem(dialog, buttonId); return button && Press(button, PressBy::Post); }
+bool Press(HWND dialog, int buttonId)
+{
+    HWND button = GetDlgItem(dialog, buttonId);
+    return button && Press(button, PressBy::Post);
+}
+
+// What the thread of a window has active and in focus (nothing when that cannot be read).
+static GUITHREADINFO ThreadOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) info.hwndActive = info.hwndFocus = nullptr;
+    return info;
+}
+
+HWND FocusedWindowOf(HWND anyWindowOfThatThread) { return ThreadOf(anyWindowOfThatThread).hwndFocus; }
 
 // In front, and its thread has taken the activation: keys sent before that have no window to go to.
 static bool InFront(HWND window)
 {
-    GUITHREADINFO info{};
-    return SetForegroundWindow(window), WaitUntil([&] {
-        info.cbSize = sizeof info;
-        return GetForegroundWindow() == window && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-               info.hwndActive == window && info.hwndFocus; }, 5s);
+    SetForegroundWindow(window);
+    return WaitUntil(
+        [&] {
+            const GUITHREADINFO info = ThreadOf(window);
+            return GetForegroundWindow() == window && info.hwndActive == window && info.hwndFocus;
+        },
+        5s);
 }
 
 bool Press(HWND button, PressBy how)
 {
     DWORD_PTR result = 0;
-    if (how == PressBy::Post) return PostMessageA(button, BM_CLICK, 0, 0) != 0;
-    if (how == PressBy::Send) return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    if (how == PressBy::Post) return PostMessageA(button, BM_CLICK, 0, 0);
+    if (how == PressBy::Send) return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
     // Its window in front, then a click whose every event carries the
     // position: Wine may move the pointer back to where X last saw it.
     HWND top = GetAncestor(button, GA_ROOT);
@@ -137,84 +204,136 @@ bool Press(HWND button, PressBy how)
         return false;
     // A window that has just appeared may still be taking what X says about
     // it (focus, the pointer entering): let its thread catch up first.
-    DWORD_PTR caughtUp = 0;
-    SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &caughtUp);
-    INPUT input[3] = {}; const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i)
-        input[i].type = INPUT_MOUSE, input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-        input[i].mi.dx = centre.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1), input[i].mi.dy = centre.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    INPUT input[3] = {};
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        input[i].type = INPUT_MOUSE;
+        input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        input[i].mi.dx = centre.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input[i].mi.dy = centre.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
     return SendInput(3, input, sizeof(INPUT)) == 3;
 }
 
-bool PressKey(HWND window, const std::string& key)
+bool PressKey(HWND window, const string& key)
 {
     if (!InFront(window)) return false;
     const bool alt = key.starts_with("alt+");
-    const std::string name = alt ? key.substr(4) : key;
-    const WORD vk = name == "enter" ? VK_RETURN : name == "escape" ? VK_ESCAPE : name == "space" ? VK_SPACE : name == "f4" ? VK_F4 : WORD(toupper(name[0]));
-    const std::vector<WORD> keys = alt ? std::vector<WORD>{VK_MENU, vk, vk, VK_MENU} : std::vector<WORD>{vk, vk};
-    std::vector<INPUT> input(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        input[i].type = INPUT_KEYBOARD, input[i].ki.wVk = keys[i], input[i].ki.dwFlags = i >= keys.size() / 2 ? KEYEVENTF_KEYUP : 0;
-    return SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) == input.size();
+    const string name = key.substr(alt ? 4 : 0);
+    const WORD vk = name == "enter"    ? VK_RETURN
+                    : name == "escape" ? VK_ESCAPE
+                    : name == "space"  ? VK_SPACE
+                    : name == "f4"     ? VK_F4
+                                       : WORD(toupper(name[0]));
+    vector<WORD> keys{vk, vk};
+    if (alt) keys = {VK_MENU, vk, vk, VK_MENU};
+    vector<INPUT> input(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = keys[i];
+        input[i].ki.dwFlags = i >= keys.size() / 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    return SendInput(input.size(), input.data(), sizeof(INPUT)) == input.size();
 }
 
 Pixel ScreenPixel(int x, int y)
-{ HDC screen = GetDC(nullptr); const COLORREF c = GetPixel(screen, x, y); ReleaseDC(nullptr, screen); return {GetRValue(c), GetGValue(c), GetBValue(c)}; }
-
-HWND FocusedWindowOf(HWND anyWindowOfThatThread)
 {
-    GUITHREADINFO info{}; info.cbSize = sizeof info; return GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfThatThread, nullptr), &info) ? info.hwndFocus : nullptr;
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
 }
 
-RECT ScreenRectOf(HWND window) { RECT r{}; return GetWindowRect(window, &r), r; }
+RECT ScreenRectOf(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
 
-RECT ClientScreenRectOf(HWND window) { RECT r{}; return GetClientRect(window, &r), MapWindowPoints(window, HWND_DESKTOP, LPPOINT(&r), 2), r; }
+RECT ClientScreenRectOf(HWND window)
+{
+    RECT r{};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, HWND_DESKTOP, LPPOINT(&r), 2);
+    return r;
+}
 
-std::string ProgramDirectory()
-{ char path[MAX_PATH] = {}; GetModuleFileNameA(nullptr, path, MAX_PATH); return std::string(path).substr(0, std::string(path).find_last_of('\\')); }
+string ProgramDirectory()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return string(path).substr(0, string(path).find_last_of('\\'));
+}
 
-ScratchDirectory::ScratchDirectory(const std::string& name) : path_("C:\\robot\\" + name)
-{ CreateDirectoryA("C:\\robot", nullptr), RemoveTree(path_), CreateDirectoryA(path_.c_str(), nullptr); }
+ScratchDirectory::ScratchDirectory(const string& name) : path("C:\\robot\\" + name)
+{
+    CreateDirectoryA("C:\\robot", nullptr);
+    RemoveTree(path);
+    CreateDirectoryA(path.c_str(), nullptr);
+}
 
-void RemoveTree(const std::string& path)
+void RemoveTree(const string& path)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        if (const std::string name = found.cFileName, child = path + "\\" + name; name == "." || name == "..") continue;
-        else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-        else SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileA(child.c_str());
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        const string name = found.cFileName, child = path + "\\" + name;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(child);
+            continue;
+        }
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.c_str());
+    }
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
     RemoveDirectoryA(path.c_str());
 }
 
-void WriteFile(const std::string& path, const std::string& bytes)
+// An open file for the whole of ReadFile or WriteFile (nothing when it cannot be opened).
+static HANDLE Open(const string& path, bool write)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    if (h != INVALID_HANDLE_VALUE) ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr), CloseHandle(h);
+    return CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                       write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, write ? CREATE_ALWAYS : OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-std::string ReadFile(const std::string& path)
+void WriteFile(const string& path, const string& bytes)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string bytes; char buffer[65536]; DWORD n = 0;
-    while (h != INVALID_HANDLE_VALUE && ::ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    HANDLE h = Open(path, true);
+    DWORD written = 0;
+    if (h == INVALID_HANDLE_VALUE) return;
+    ::WriteFile(h, bytes.data(), bytes.size(), &written, nullptr);
+    CloseHandle(h);
+}
+
+string ReadFile(const string& path)
+{
+    HANDLE h = Open(path, false);
+    string bytes;
+    char buffer[65536];
+    DWORD n = 0;
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    while (::ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(h);
     return bytes;
 }
 
-static DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-bool FileExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES && !(Attributes(path) & FILE_ATTRIBUTE_DIRECTORY); }
-bool DirectoryExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY); }
+static DWORD Attributes(const string& path) { return GetFileAttributesA(path.c_str()); }
+bool FileExists(const string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES && !DirectoryExists(path); }
+bool DirectoryExists(const string& path)
+{
+    return Attributes(path) != INVALID_FILE_ATTRIBUTES && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY);
+}
 
-void SetWineVersionFor(const std::string& programName, const std::string& version)
+void SetWineVersionFor(const string& programName, const string& version)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\Wine\\AppDefaults\\" + programName).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr))
-        return;
-    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()), static_cast<DWORD>(version.size() + 1));
+    const string path = "Software\\Wine\\AppDefaults\\" + programName;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
+    RegSetValueExA(key, "Version", 0, REG_SZ, LPBYTE(version.c_str()), version.size() + 1);
     RegCloseKey(key);
 }
 
