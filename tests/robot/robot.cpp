@@ -1,5 +1,7 @@
 #include "robot.h"
 
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -39,10 +41,9 @@ Process Process::Start(const string& commandLine, const StartOptions& options)
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE output = INVALID_HANDLE_VALUE;
-    if (!options.outputFile.empty())
-        output = CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
-                             nullptr);
+    // A blank name opens nothing.
+    HANDLE output =
+        CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     const bool captured = output != INVALID_HANDLE_VALUE;
     if (captured) {
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -97,8 +98,7 @@ string ClassName(HWND window)
 
 string ControlText(HWND dialog, int id)
 {
-    HWND control = GetDlgItem(dialog, id);
-    return control ? WindowText(control) : "";
+    return WindowText(GetDlgItem(dialog, id));  // no control: no text
 }
 
 vector<HWND> TopWindows(DWORD processId)
@@ -171,7 +171,7 @@ static GUITHREADINFO ThreadOf(HWND window)
 {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) info.hwndActive = info.hwndFocus = nullptr;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     return info;
 }
 
@@ -321,20 +321,19 @@ string ReadFile(const string& path)
     return bytes;
 }
 
-static DWORD Attributes(const string& path) { return GetFileAttributesA(path.c_str()); }
-bool FileExists(const string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES && !DirectoryExists(path); }
-bool DirectoryExists(const string& path)
+// 0: nothing there, 1: a file, 2: a directory.
+static int KindOf(const string& path)
 {
-    return Attributes(path) != INVALID_FILE_ATTRIBUTES && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & FILE_ATTRIBUTE_DIRECTORY ? 2 : 1;
 }
+bool FileExists(const string& path) { return KindOf(path) == 1; }
+bool DirectoryExists(const string& path) { return KindOf(path) == 2; }
 
 void SetWineVersionFor(const string& programName, const string& version)
 {
-    HKEY key = nullptr;
-    const string path = "Software\\Wine\\AppDefaults\\" + programName;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
-    RegSetValueExA(key, "Version", 0, REG_SZ, LPBYTE(version.c_str()), version.size() + 1);
-    RegCloseKey(key);
+    const string key = "Software\\Wine\\AppDefaults\\" + programName;
+    SHSetValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version.c_str(), version.size() + 1);
 }
 
 }  // namespace robot
