@@ -245,6 +245,8 @@ TEST_F(Windows, EventsAndModalDialogs)
         thread tool([&] {
             SendMessageA(DialogWith(IDOK), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(ok));
             late = !WaitUntil([&] { return returned.load(); }, 2s) && PostMessageA(ok, WM_NULL, 0, 0);
+            // A press that makes no event at all still ends the wait, late.
+            if (!WaitUntil([&] { return returned.load(); }, 2s)) PostMessageA(ok, BM_CLICK, 0, 0);
         });
         QEventWait(type, record);
         returned = true;
@@ -612,7 +614,7 @@ TEST(Installer, InstallableDrives)
     string directory = ProgramDirectory() + "\\";
     CharUpperA(directory.data());
     string drives;  // K: is there where the test bed could mount its small drive
-    for (int32_t i = 0; i < state.installableDriveCount; ++i) drives += state.installableDrives[i].str();
+    for (int32_t i = 0; i < state.installableDriveCount && i < 26; ++i) drives += state.installableDrives[i].str();
     EXPECT_EQ(tuple(runOK, state.sourceDir.str(), state.sourceDirLength, state.isWindowsNT, drives),
               tuple(kTrue, directory, int32_t(directory.size()), kTrue,
                     GetDriveTypeA("K:\\") == DRIVE_FIXED ? "C:F:K:Y:" : "C:F:Y:"));
