@@ -2,7 +2,11 @@
 """Plants small faults in the portable code one at a time, builds the host unit tests, runs them and tallies
 whether each fault is caught.
 
-    host_faults.py TALLY_FILE [--in-place] [--resync] [--tests DIR] [--only NAME,NAME...]
+    host_faults.py TALLY_FILE [--wine] [--in-place] [--resync] [--tests DIR] [--only NAME,NAME...]
+
+--wine plants the faults of wine_fault_list.py, in the code that needs Windows, in a mirror of its own
+(build/faults/wtree), builds the win64 preset there and runs the Windows tests and the 64-bit scenarios under
+Wine in that mirror's own test bed, stopping at the first failing test.
 
 By default the faults are planted in a mirror of this tree under build/faults/tree (its own host build), so
 nobody building the tree meanwhile picks up a planted fault; the mirror takes the current sources and tests of
@@ -24,6 +28,10 @@ import time
 
 MAIN = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MIRROR = os.path.join(MAIN, "build", "faults", "tree")
+WINE = "--wine" in sys.argv
+if WINE:
+    MIRROR = os.path.join(MAIN, "build", "faults", "wtree")
+PRESET = "win64" if WINE else "host"
 
 T = "toolkit/"
 I = "installer/"
@@ -442,7 +450,7 @@ def mirror(resync, tests):
     """Copies the tree's tests into the mirror, and with resync (or on the first run) the code too, leaving the
     mirror's build tree: the code stays as it was taken while others change it, so tallies compare. Only files
     whose bytes differ are copied, and they take the time of the copy, so the mirror's build sees them as new."""
-    fresh = resync or not os.path.exists(os.path.join(MIRROR, "build/host/build.ninja"))
+    fresh = resync or not os.path.exists(os.path.join(MIRROR, "build", PRESET, "build.ninja"))
     for directory, subdirectories, files in os.walk(MAIN):
         if not fresh and not os.path.relpath(directory, MAIN).startswith("tests"):
             continue
@@ -460,8 +468,9 @@ def mirror(resync, tests):
                         continue
             with open(dst, "wb") as f:
                 f.write(data)
+            shutil.copymode(src, dst)  # the scripts the tests run stay runnable
     if tests:  # the unit and fuzz tests from elsewhere (an earlier suite kept aside)
-        for sub in ("unit", "fuzz"):
+        for sub in ("win", "e2e", "robot") if WINE else ("unit", "fuzz"):
             for directory, _, files in os.walk(os.path.join(tests, sub)):
                 target = os.path.join(MIRROR, "tests", os.path.relpath(directory, tests))
                 for name in files:
@@ -472,8 +481,8 @@ def mirror(resync, tests):
                         continue
                     with open(dst, "wb") as f:
                         f.write(data)
-    if not os.path.exists(os.path.join(MIRROR, "build/host/build.ninja")):
-        code, out = run("cmake --preset host", MIRROR, 600)
+    if not os.path.exists(os.path.join(MIRROR, "build", PRESET, "build.ninja")):
+        code, out = run("cmake --preset " + PRESET, MIRROR, 600)
         if code != 0:
             sys.exit("configuring the mirror failed:\n" + out)
 
@@ -498,17 +507,25 @@ def main():
     build = "cmake --build --preset host --target unit_tests"
     # A fault that makes the code loop and allocate without end is stopped by the time-out or the RSS limit.
     test = "ASAN_OPTIONS=hard_rss_limit_mb=3000 timeout 60 build/host/tests/unit_tests"
+    faults = FAULTS
+    if WINE:
+        from wine_fault_list import FAULTS as faults
+        build = "nice cmake --build --preset win64"
+        # The test bed goes down after every run, whatever stopped it.
+        test = ("timeout 400 ctest --test-dir build/win64 -R 'toolkit_win_tests|e2e_setup64' --stop-on-failure "
+                "--timeout 180 --output-on-failure; code=$?; tools/wine-testbed.sh down build/win64/testbed; "
+                "exit $code")
     code, out = run(build, root, 1200)
     if code != 0:
         sys.exit("the unplanted build fails:\n" + out[-3000:])
-    code, out = run(test, root, 150)
+    code, out = run(test, root, 450)
     if code != 0:
         sys.exit("the unplanted tests fail:\n" + out[-3000:])
-    names = [f[0] for f in FAULTS]
+    names = [f[0] for f in faults]
     assert len(names) == len(set(names)), "fault names repeat"
     counts = {}
     with open(tally_path, "w") as tally:
-        for name, rel, old, new in FAULTS:
+        for name, rel, old, new in faults:
             if only and name not in only:
                 continue
             path = os.path.join(root, rel)
@@ -534,9 +551,10 @@ def main():
                 if code != 0:
                     verdict = "BUILD FAILED"
                 else:
-                    code, tests = run(test, root, 150)
+                    code, tests = run(test, root, 450)
                     out += tests
                     failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+)", tests, re.M)))
+                    failed += re.findall(r"^SCENARIO FAILED (\S+):", tests, re.M)
                     failing = " ".join(failed) if failed else ("exit " + str(code) if code != 0 else "")
                     verdict = "CAUGHT" if code != 0 else "missed"
                     if code == "timeout":

@@ -1,0 +1,153 @@
+"""Small planted faults in the code that needs Windows calls, caught (or not) by the Wine tests and the scenarios."""
+
+T = "toolkit/"
+I = "installer/"
+FAULTS = [
+    # installer/system/file_helpers.cpp
+    ("same-file-index-low-ignored", I + "system/file_helpers.cpp",
+     "x.nFileIndexHigh == y.nFileIndexHigh &&\n               x.nFileIndexLow == y.nFileIndexLow;",
+     "x.nFileIndexHigh == y.nFileIndexHigh;"),
+    ("same-file-copied-anyway", I + "system/file_helpers.cpp",
+     "SameFile(from.get(), source, old.get(), destination)) {\n                status = 2;",
+     "SameFile(from.get(), source, old.get(), destination)) {\n                status = 0;"),
+    ("disk-full-not-mapped", I + "system/file_helpers.cpp",
+     "failure = GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();", "failure = GetLastError();"),
+    ("short-write-accepted", I + "system/file_helpers.cpp",
+     "if (WriteFile(to, data, size, &took, nullptr) && took == size) return true;",
+     "if (WriteFile(to, data, size, &took, nullptr)) return true;"),
+    ("copy-serves-every-2gb", I + "system/file_helpers.cpp", "constexpr uint64_t kServeEvery = 2 << 20;",
+     "constexpr uint64_t kServeEvery = uint64_t{2} << 30;"),
+    ("copy-time-not-kept", I + "system/file_helpers.cpp",
+     "if (GetFileTime(from, nullptr, nullptr, &changed)) SetFileTime(to, nullptr, nullptr, &changed);",
+     "GetFileTime(from, nullptr, nullptr, &changed);"),
+    ("failed-temp-left", I + "system/file_helpers.cpp",
+     "if (status != 0 && (earlier || created)) DeleteFileA(written);",
+     "if (status != 0 && created && !earlier) DeleteFileA(written);"),
+    ("temp-created-new", I + "system/file_helpers.cpp", "CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,",
+     "CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,"),
+    ("replace-read-only-kept", I + "system/file_helpers.cpp",
+     "        if (readOnly) SetFileAttributesA(destination, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));\n",
+     ""),
+    ("expanded-name-inverted", I + "system/file_helpers.cpp", "    if (compressed) {\n", "    if (!compressed) {\n"),
+    ("exists-untrimmed", I + "system/file_helpers.cpp", "    const std::string path(TrimmedText(name));\n    FileHandle h",
+     "    const std::string path(name);\n    FileHandle h"),
+    # installer/driver/install_pass.cpp
+    ("progress-texts-swapped", I + "driver/install_pass.cpp",
+     "QDlgPutText(IDC_PROGRESS_FROM, from_);\n            QDlgPutText(IDC_PROGRESS_TO, to_);",
+     "QDlgPutText(IDC_PROGRESS_FROM, to_);\n            QDlgPutText(IDC_PROGRESS_TO, from_);"),
+    ("progress-bar-not-shown", I + "driver/install_pass.cpp",
+     "        if (positionPending_) QDlgProgress(IDC_PROGRESS_BAR, position_);\n", ""),
+    ("box-before-progress-shown", I + "driver/install_pass.cpp", "        progress.Flush();\n        QMsgBox(",
+     "        QMsgBox("),
+    ("cancel-wrong-button", I + "driver/install_pass.cpp", "record[0] == IDD_PROGRESS && record[1] == 2",
+     "record[0] == IDD_PROGRESS && record[1] == 1"),
+    # installer/driver/install_log.cpp
+    ("log-text-mode", I + "driver/install_log.cpp", "std::fopen(path.c_str(), \"wb\")", "std::fopen(path.c_str(), \"w\")"),
+    ("log-header-no-blank", I + "driver/install_log.cpp", "\"# \" + LogHeaderText(", "\"#\" + LogHeaderText("),
+    ("log-summary-zero", I + "driver/install_log.cpp", "LogSummaryLine(TheInstallState().copyErrors)",
+     "LogSummaryLine(0)"),
+    # installer/driver/installer_main.cpp
+    ("source-length-short", I + "driver/installer_main.cpp", "state.sourceDirLength = position;",
+     "state.sourceDirLength = position - 1;"),
+    ("progress-top-quarter", I + "driver/installer_main.cpp", "ChildScaleForScreenY(QScreenInfo(2) / 5)",
+     "ChildScaleForScreenY(QScreenInfo(2) / 4)"),
+    ("restart-takes-any-press", I + "driver/installer_main.cpp",
+     "if (type == kEventButton && record[0] == IDD_RESTART) {", "if (type == kEventButton) {"),
+    ("finish-close-aborts", I + "driver/installer_main.cpp", "if (step == 1 || step == 2 || step == 5) {",
+     "if (step == 1 || step == 2 || step == 4 || step == 5) {"),
+    ("steps-out-of-order", I + "driver/installer_main.cpp",
+     "            if (IsTrue(state.runOK) && state.addShortcuts == 1) ApplyShortcuts(state.runOK);\n"
+     "            if (IsTrue(state.runOK) && state.addVariables == 1) ApplyVariables(state.runOK);\n",
+     "            if (IsTrue(state.runOK) && state.addVariables == 1) ApplyVariables(state.runOK);\n"
+     "            if (IsTrue(state.runOK) && state.addShortcuts == 1) ApplyShortcuts(state.runOK);\n"),
+    ("unfinished-not-logged", I + "driver/installer_main.cpp", "        InstallLogWrite(kLogUnfinished, \" \");\n", ""),
+    ("restart-on-any-answer", I + "driver/installer_main.cpp", "if (state.restartAnswer == 1) RestartWindows",
+     "if (state.restartAnswer != 0) RestartWindows"),
+    # installer/pages/pages.cpp
+    ("system-box-copy-paste", I + "pages/pages.cpp",
+     "{IDC_ADD_VARIABLES, &InstallState::variableCount, &InstallState::addVariables},",
+     "{IDC_ASSOCIATE_TYPES, &InstallState::variableCount, &InstallState::addVariables},"),
+    ("initial-page-centred", I + "pages/pages.cpp",
+     "    PaintPage(kInitialPage, 1);\n    ShowPageDialog(true);", "    PaintPage(kInitialPage, 1);\n    ShowPageDialog(false);"),
+    # installer/ui/directory_page.cpp, installer/ui/background.cpp
+    ("overwrite-default-yes", I + "ui/directory_page.cpp",
+     "QMsgBox(kButtonsYesNo, kIconQuestion, 2,\n                \"The directory already exists.",
+     "QMsgBox(kButtonsYesNo, kIconQuestion, 1,\n                \"The directory already exists."),
+    ("browse-offers-creation", I + "ui/directory_page.cpp", "QDlgBrowseDir(4, buffer,", "QDlgBrowseDir(64, buffer,"),
+    ("make-path-no-parents", I + "ui/directory_page.cpp", "if (QErrorInfo(1) == 13) {", "if (QErrorInfo(1) == 2) {"),
+    ("style3-not-reversed", I + "ui/background.cpp", "QGrColourN((bands - 1 - k) * spacing);",
+     "QGrColourN(k * spacing);"),
+    # installer/system/system_steps.cpp
+    ("regedit-not-awaited", I + "system/system_steps.cpp", "kExecuteHidden | kExecuteWait, kRegistryEditorSeconds",
+     "kExecuteHidden, kRegistryEditorSeconds"),
+    ("read-only-as-hidden", I + "system/system_steps.cpp", "(attributes & FILE_ATTRIBUTE_READONLY) != 0;",
+     "(attributes & FILE_ATTRIBUTE_HIDDEN) != 0;"),
+    ("step-log-code", I + "system/system_steps.cpp", "InstallLogWrite(kLogText, text);",
+     "InstallLogWrite(kLogCopiedFile, text);"),
+    # installer/system/shortcuts.cpp
+    ("item-before-group", I + "system/shortcuts.cpp",
+     "        added = Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000) &&\n"
+     "                Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000);\n",
+     "        added = Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000) &&\n"
+     "                Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000);\n"),
+    ("group-not-remembered", I + "system/shortcuts.cpp", "        if (!groups.Contains(e.group)) groups.Add(e.group);\n",
+     ""),
+    # installer/system/variables.cpp
+    ("variable-not-expandable", I + "system/variables.cpp", "name, 0, REG_EXPAND_SZ,", "name, 0, REG_SZ,"),
+    ("machine-key-read-only", I + "system/variables.cpp", "? KEY_READ : access;", "? access : KEY_READ;"),
+    ("change-without-section", I + "system/variables.cpp",
+     "reinterpret_cast<LPARAM>(\"Environment\"), SMTO_ABORTIFHUNG", "0, SMTO_ABORTIFHUNG"),
+    # installer/system/cleanup.cpp
+    ("restart-logs-off", I + "system/cleanup.cpp", "ExitWindowsEx(EWX_REBOOT, 0)", "ExitWindowsEx(EWX_LOGOFF, 0)"),
+    # toolkit/windows/dialogs.cpp
+    ("escape-not-cancel", T + "windows/dialogs.cpp", "(control == nullptr && (id == IDOK || id == IDCANCEL))",
+     "(control == nullptr && id == IDOK)"),
+    ("dialog-table-49", T + "windows/dialogs.cpp", "if (d.count >= kMaxDialogs || !templ) {",
+     "if (d.count + 1 >= kMaxDialogs || !templ) {"),
+    # toolkit/windows/dialog_show.cpp, dialog_fields.cpp
+    ("semi-modal-root-enabled", T + "windows/dialog_show.cpp",
+     "        if (TheRootState().window) EnableWindow(TheRootState().window, FALSE);\n", ""),
+    ("check-2-accepted", T + "windows/dialog_fields.cpp", "if (state != 0 && state != 1) {",
+     "if (state < 0 || state > 2) {"),
+    # toolkit/windows/events.cpp
+    ("wait-without-second-look", T + "windows/events.cpp",
+     "        if (TakePending(type, record)) return;\n        if (WaitForHandlesOrInput",
+     "        if (WaitForHandlesOrInput"),
+    # toolkit/windows/message_box.cpp
+    ("box-redraw-kept", T + "windows/message_box.cpp", "if (!redrawBefore) DropRedraw(kRootSlot);",
+     "if (redrawBefore) DropRedraw(kRootSlot);"),
+    ("box-owned-by-root", T + "windows/message_box.cpp", "HWND owner = MessageBoxOwner();",
+     "HWND owner = TheRootState().window;"),
+    # toolkit/windows/root_window.cpp
+    ("title-79", T + "windows/root_window.cpp", "TrimmedText(text.substr(0, 80))", "TrimmedText(text.substr(0, 79))"),
+    ("fixed-size-thick-frame", T + "windows/root_window.cpp", "if (!(flags & kRootFixedSize)) style |= WS_THICKFRAME;",
+     "if (flags & kRootFixedSize) style |= WS_THICKFRAME;"),
+    # toolkit/windows/directory_browser.cpp
+    ("file-taken-as-directory", T + "windows/directory_browser.cpp",
+     "if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {",
+     "if (IsDirectoryAttribute(GetFileAttributesA(target.c_str()))) {"),
+    ("listed-brackets-kept", T + "windows/directory_browser.cpp",
+     "const std::string name = WithoutBrackets(ListItemText(list, static_cast<int>(index)));",
+     "const std::string name = ListItemText(list, static_cast<int>(index));"),
+    ("keep-directory-inverted", T + "windows/directory_browser.cpp",
+     "if (!(flags & kBrowseKeepDirectory) && !remembered.empty())",
+     "if ((flags & kBrowseKeepDirectory) && !remembered.empty())"),
+    # toolkit/utilities/later_calls.cpp
+    ("free-space-ex-total", T + "utilities/later_calls.cpp", "getFreeSpaceEx(root, &available, nullptr, nullptr)",
+     "getFreeSpaceEx(root, nullptr, &available, nullptr)"),
+    ("free-space-fallback-32-bits", T + "utilities/later_calls.cpp",
+     "freeBytes = uint64_t{sectorsPerCluster} * bytesPerSector * freeClusters;",
+     "freeBytes = sectorsPerCluster * bytesPerSector * freeClusters;"),
+    ("long-path-fallback-length", T + "utilities/later_calls.cpp", "    return static_cast<DWORD>(out.size());\n",
+     "    return static_cast<DWORD>(out.size() + 1);\n"),
+    ("move-fallback-aside-kept", T + "utilities/later_calls.cpp", "    DeleteFileA(aside);\n    return true;\n",
+     "    return true;\n"),
+    # toolkit/utilities/os_dirs.cpp, os_info.cpp
+    ("dir-exists-trailing-slash", T + "utilities/os_dirs.cpp", "    if (p.back() == '\\\\') p.remove_suffix(1);\n", ""),
+    ("drive-type-off-by-one", T + "utilities/os_info.cpp", "return type >= 2 ? static_cast<int32_t>(type) - 1 : 0;",
+     "return type >= 2 ? static_cast<int32_t>(type) : 0;"),
+    # toolkit/startup/startup.cpp
+    ("ini-requested-reads-standard", T + "startup/startup.cpp", "        ReadIniFile(config, requested.c_str());\n",
+     "        ReadIniFile(config, standard.c_str());\n"),
+    ("startup-not-once", T + "startup/startup.cpp", "    if (config.started) return;\n", ""),
+]
