@@ -19,7 +19,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   echo "32-bit Wine cannot run on this machine: installing with the 64-bit build"
 fi
 medium=build/demo-medium
-tools/make-demo-medium.sh "$build/setup.exe" "$build/demo.exe" build/host/tools/lzcompress/lzcompress "$medium"
+tools/make-demo-medium.sh "$build/setup.exe" "$build/demo.exe" build/host/tools/mkmedia/mkmedia "$medium"
 
 # A test bed of its own, so that what it installs stays apart from the tests'.
 testbed="$PWD/build/win64/demo-testbed"
