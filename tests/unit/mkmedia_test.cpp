@@ -86,8 +86,8 @@ TEST(Mkmedia, MakesMediaAndRefusesBadInput)
          "copy NOPE.TXT|filestart|copy A.TXT|copy A.TXT B.TXT|\x1a"
          "copy GONE.TXT",
          "",
-         0,
-         "",
+         1,
+         "S:1:1: warning: 'copy' in no section: the line is ignored\n",
          {{"A.TXT", "a"}}},
         {"a missing source and an undrawable picture, each with its line",
          {{"LOGO.BMP", kBmp.substr(0, 40)}},

@@ -7,7 +7,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
+#include <type_traits>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,14 @@ constexpr bool IsPaddingChar(char c) { return c == ' ' || c == '\0'; }
 constexpr std::size_t SignificantLength(std::string_view text)
 {
     std::size_t n = text.size();
+    // Fields are mostly padding: eight characters at a time while all eight are blanks or zero bytes (the only
+    // two characters with no bit but 0x20).
+    if (!std::is_constant_evaluated()) {
+        for (uint64_t eight = 0; n >= 8; n -= 8) {
+            std::memcpy(&eight, text.data() + n - 8, 8);
+            if ((eight & ~uint64_t{0x2020202020202020}) != 0) break;
+        }
+    }
     while (n > 0 && IsPaddingChar(text[n - 1])) --n;
     return n;
 }

@@ -2,6 +2,7 @@
 #include "utilities/text.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "errors/errors.h"
 
@@ -67,9 +68,10 @@ void QStrJustify(std::span<char> text, std::string_view code)
         start = (length - s) / 2;
     if (start == f) return;
 
-    std::string moved(text.begin() + static_cast<std::ptrdiff_t>(f), text.begin() + static_cast<std::ptrdiff_t>(n));
-    std::fill(text.begin(), text.end(), ' ');
-    std::copy(moved.begin(), moved.end(), text.begin() + static_cast<std::ptrdiff_t>(start));
+    // The text moved within the field, blanks all around it.
+    std::memmove(text.data() + start, text.data() + f, s);
+    std::fill(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(start), ' ');
+    std::fill(text.begin() + static_cast<std::ptrdiff_t>(start + s), text.end(), ' ');
 }
 
 IntConversion ConvertToInt(std::string_view text)

@@ -5,8 +5,10 @@
 // name the script gives (DEMO.EX_ for DEMO.EXE), or as they are; page
 // pictures are checked drawable. Everything goes into a folder beside OUT_DIR
 // that takes its name only at the end, so a failed run leaves nothing half
-// made; a non-empty OUT_DIR is refused unless --force. Each message names the
-// script line it comes from. Exit status 0, 1 (warnings) or 2 (errors).
+// made; a non-empty OUT_DIR is refused unless --force. The script is linted
+// first (lintlst's findings, but for its files, which mkmedia finds itself).
+// Each message names the script line it comes from. Exit status 0, 1
+// (warnings) or 2 (errors).
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -18,7 +20,8 @@
 
 #include <unistd.h>
 
-#include "graphics/picture_format.h"
+#include "lint_files.h"
+#include "lint_script.h"
 #include "lz_compress.h"
 #include "medium_plan.h"
 
@@ -32,54 +35,20 @@ struct Run {
     std::string script;  // as the messages name it
     int warnings = 0;
     int errors = 0;
-    void Say(int32_t line, bool error, const std::string& text)
+    void Say(int32_t line, bool error, const std::string& text, int32_t column = 0)
     {
-        const std::string where = line > 0 ? script + ":" + std::to_string(line) : "mkmedia";
+        std::string where = line > 0 ? script + ":" + std::to_string(line) : "mkmedia";
+        if (line > 0 && column > 0) where += ":" + std::to_string(column);
         std::fprintf(stderr, "%s: %s: %s\n", where.c_str(), error ? "error" : "warning", text.c_str());
         ++(error ? errors : warnings);
     }
 };
-
-bool ReadBytes(const fs::path& path, Bytes& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.good() || in.eof();
-}
 
 bool WriteBytes(const fs::path& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return out.good();
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-// A path of the product folder as the script writes it ("DATA\SAMPLE.DAT"),
-// each part found in any letter case, as Windows finds it; blank when absent.
-fs::path Find(const fs::path& root, const std::string& path, bool directory = false)
-{
-    fs::path at = root;
-    std::size_t from = 0;
-    while (from <= path.size()) {
-        const std::size_t end = std::min(path.find('\\', from), path.size());
-        const std::string part = path.substr(from, end - from);
-        from = end + 1;
-        if (part.empty()) continue;
-        std::error_code error;
-        fs::path found;
-        for (const fs::directory_entry& e : fs::directory_iterator(at, error))
-            if (SameName(e.path().filename().string(), part)) found = e.path();
-        if (found.empty()) return {};
-        at = found;
-    }
-    return (directory ? fs::is_directory(at) : fs::is_regular_file(at)) ? at : fs::path();
 }
 
 // The product file whose compressed name is `medium` (a copy without a
@@ -89,7 +58,7 @@ fs::path FindPacked(const fs::path& root, const std::string& medium, char& repla
 {
     const std::size_t slash = medium.rfind('\\');
     const std::string name = medium.substr(slash == std::string::npos ? 0 : slash + 1);
-    const fs::path dir = slash == std::string::npos ? root : Find(root, medium.substr(0, slash), true);
+    const fs::path dir = slash == std::string::npos ? root : FindOnDisk(root, medium.substr(0, slash), true);
     std::error_code error;
     for (const fs::directory_entry& e : fs::directory_iterator(dir, error)) {
         const LzName packed = LzCompressedName(e.path().filename().string());
@@ -112,16 +81,6 @@ fs::path MediumPath(const fs::path& out, const std::string& medium)
         from = end + 1;
     }
     return p;
-}
-
-bool Drawable(const Bytes& file)
-{
-    const std::span<const uint8_t> bytes(file);
-    const PictureInfo info = RecognisePicture(bytes.first(std::min<std::size_t>(bytes.size(), 512)), bytes.size());
-    DecodedPicture decoded;
-    if (info.type == kPictureBmp) return DecodeBmp(bytes, decoded) == 0;
-    if (info.type == kPicturePcx) return DecodePcx(bytes, decoded) == 0;
-    return false;
 }
 
 int Usage()
@@ -162,6 +121,9 @@ int main(int argc, char** argv)
         run.Say(0, true, "cannot read the script");
         return 2;
     }
+    // The script first as the linter reads it; its files are the product's, under other names: mkmedia finds them.
+    for (const LintFinding& f : LintScript(script)) run.Say(f.line, f.error, f.message, f.column);
+    std::rewind(script);
     const MediumPlan plan = PlanMedium(script);
     std::fclose(script);
     if (plan.readError) run.Say(0, true, "cannot read the script to its end");
@@ -175,13 +137,14 @@ int main(int argc, char** argv)
     std::vector<Source> sources;
     for (const MediumFile& f : plan.files) {
         char replaced = f.replacedChar;
-        const fs::path path = f.product.empty() ? FindPacked(product, f.medium, replaced) : Find(product, f.product);
+        const fs::path path =
+            f.product.empty() ? FindPacked(product, f.medium, replaced) : FindOnDisk(product, f.product);
         if (path.empty())
             run.Say(f.line, true,
                     (f.product.empty() ? "no file in the product folder is compressed to " + f.medium
                                        : "no " + f.product + " in the product folder") +
                         " (" + (f.picture ? "page picture" : "copy source " + f.medium) + ")");
-        if (Bytes picture; f.picture && !path.empty() && !(ReadBytes(path, picture) && Drawable(picture)))
+        if (Bytes picture; f.picture && !path.empty() && !(ReadWhole(path, picture) && Drawable(picture)))
             run.Say(f.line, true, f.medium + " cannot be drawn");
         sources.push_back({&f, path, replaced});
     }
@@ -191,14 +154,14 @@ int main(int argc, char** argv)
     fs::remove_all(temporary, error);
     bool written = fs::create_directories(temporary, error);
     Bytes bytes;
-    written = written && ReadBytes(scriptPath, bytes) && WriteBytes(temporary / "INSTALL.LST", bytes);
+    written = written && ReadWhole(scriptPath, bytes) && WriteBytes(temporary / "INSTALL.LST", bytes);
     written = written && fs::copy_file(setup, temporary / "SETUP.EXE", error);
     uint64_t bytesIn = 0, bytesOut = 0, expanded = 0, onMedium = 0;
     const auto started = std::chrono::steady_clock::now();
     const bool terminal = isatty(fileno(stderr)) != 0;  // progress only where someone watches
     for (std::size_t i = 0; written && i < sources.size(); ++i) {
         const Source& s = sources[i];
-        if (!ReadBytes(s.path, bytes)) {
+        if (!ReadWhole(s.path, bytes)) {
             run.Say(s.file->line, true, "cannot read " + s.path.string());
             break;
         }
