@@ -1,23 +1,62 @@
 // The linter's table of quirks: each row a script (lines joined by '^'), the
-// files on its medium, and every finding as LINE:COLUMN: KIND: MESSAGE. The
-// behaviour each message names is the installer's, shown by its scenarios
-// (chdir-missing, nosource, nopicture, system) and unit tables.
+// files on its medium, every finding as LINE:COLUMN: KIND: MESSAGE, and what
+// the installer's own parser makes of the same script (the settings and page
+// titles it keeps, the stop it shows), so that the two cannot disagree. What
+// the install pass does with the rest is shown by the scenarios
+// (chdir-missing, nosource, nopicture, system).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <set>
 #include <string>
 
+#include "driver/install_state.h"
 #include "lint_script.h"
+#include "script/install_plan.h"
+#include "script/script_parser_core.h"
 
 namespace {
 
-std::string Lint(std::string script, const std::set<std::string>& onMedium)
+std::FILE* Script(std::string script)
 {
     std::replace(script.begin(), script.end(), '^', '\n');
     std::FILE* file = std::tmpfile();
     std::fwrite(script.data(), 1, script.size(), file);
     std::rewind(file);
+    return file;
+}
+
+// What the installer's parser keeps: background style, font, title/start/end colours, the titles of the pages
+// init, direct, finish and system, and the stop message it shows, if any.
+std::string Parsed(const std::string& script, const std::set<std::string>& onMedium)
+{
+    struct Services : ScriptServices {
+        const std::set<std::string>* medium = nullptr;
+        std::string stop;
+        bool SourceFileSize(std::string_view path, int64_t& size) override
+        {
+            size = 1;
+            return medium->contains(std::string(path));
+        }
+        void ShowStopMessage(std::string_view text, std::string_view) override { stop = text; }
+    } services;
+    services.medium = &onMedium;
+    ResetInstallPlan();
+    TheInstallState() = InstallState{};
+    std::FILE* file = Script(script);
+    ParseScript(file, services);
+    std::fclose(file);
+    const GeneralSettings& g = TheInstallPlan().general;
+    std::string kept = std::to_string(g.backgroundStyle) + " " + std::to_string(g.font);
+    for (const ColourTriple& c : {g.titleColour, g.startFillColour, g.endFillColour})
+        kept += " " + std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+    for (int page : {1, 2, 4, 5}) kept += "|" + TheInstallPlan().pages[page].title.str();
+    return kept + (services.stop.empty() ? "" : " stop: " + services.stop);
+}
+
+std::string Lint(const std::string& script, const std::set<std::string>& onMedium)
+{
+    std::FILE* file = Script(script);
     LintFiles files;
     files.exists = [&](const std::string& p) { return onMedium.contains(p) || onMedium.contains("!" + p); };
     files.drawable = [&](const std::string& p) { return !onMedium.contains("!" + p); };  // '!': not drawable
@@ -36,6 +75,7 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
         const char* script;
         std::set<std::string> medium;
         std::string said;
+        const char* parsed = "";  // what the parser keeps, where the row says
     } rows[] = {
         {"# comment^#no blank^generalstart^title Demo^filestart^copy A.TXT", {"A.TXT"}, ""},
         {"title Early^generalstart^  titel Demo^copy A.TXT^diagstart init^defdest \\X^filestart^title T^message M",
@@ -51,15 +91,17 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
          "1:11: warning: unknown page 'welcome': the lines up to the next section are ignored\n"
          "2:1: warning: 'title' before a known page: the line is ignored\n"
          "4:11: warning: unknown page 'finish page': the lines go on to the page before\n"
-         "6:1: warning: diagstart without a page name: its lines go to no page shown\n"},
-        {"generalstart^backgrnd 7^backgrnd abc^font x^font 0^colour 300 0 0^sfillcol 1 2^efillcol 0 0 255",
+         "6:1: warning: diagstart without a page name: its lines go to no page shown\n",
+         "1 5 255,255,255 0,0,75 0,0,255|F|||"},
+        {"generalstart^backgrnd 7^backgrnd abc^font x^font 0^colour 300 0 0^sfillcol 1 2^efillcol 0 0 128",
          {},
          "2:10: warning: 7 is outside 0 to 3: ignored, the background style stays\n"
          "3:10: warning: 'abc' is not a number: the installer takes 0\n"
          "4:6: warning: 'x' is not a number: ignored, the font stays\n"
          "5:6: warning: 0 is outside 1 to 8: ignored, the font stays\n"
          "6:8: warning: colour needs three numbers 0 to 255: ignored, the colour stays\n"
-         "7:10: warning: sfillcol needs three numbers 0 to 255: ignored, the colour stays\n"},
+         "7:10: warning: sfillcol needs three numbers 0 to 255: ignored, the colour stays\n",
+         "0 5 255,255,255 0,0,75 0,0,128||||"},
         {"generalstart^defdest D:\\APP^filestart^copy \"MY FILE.TXT^copy <defdir>.TXT^copy \"A B.TXT\"",
          {"\"MY", "<defdir>.TXT", "A B.TXT"},
          "2:9: warning: the drive D: is replaced by the first installable drive\n"
@@ -68,7 +110,8 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
         {"filestart^copy GONE.EX_ GONE.EXE^mkdir DATA^chdir DATA^copy A.TXT^copy B.TXT A.TXT^chdir^copy A.TXT",
          {"DATA\\A.TXT", "DATA\\B.TXT", "A.TXT"},
          "2:6: error: copy source GONE.EX_ is not on the medium: the installer stops before the first page\n"
-         "6:12: warning: copied to DATA\\A.TXT again (first at line 5): the later copy replaces it\n"},
+         "6:12: warning: copied to DATA\\A.TXT again (first at line 5): the later copy replaces it\n",
+         "1 5 255,255,255 0,0,75 0,0,255|||| stop: Install file GONE.EX_ not found. Abort"},
         {"filestart^chdir NONE^mkdir A\\B^mkdir C^mkdir C\\D\\^chdir C\\D",
          {},
          "2:7: error: chdir NONE: no mkdir made it, " + kStops +
@@ -88,7 +131,10 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
          "5:10: warning: PATH refers to itself: the installer adds to the value it has on the machine\n"},
         {"filestart^copy A.TXT^\x1a^copy GONE.TXT", {"A.TXT"}, ""},
     };
-    for (const auto& row : rows) EXPECT_EQ(Lint(row.script, row.medium), row.said) << row.script;
+    for (const auto& row : rows) {
+        EXPECT_EQ(Lint(row.script, row.medium), row.said) << row.script;
+        if (*row.parsed) EXPECT_EQ(Parsed(row.script, row.medium), row.parsed) << row.script;
+    }
     // A line longer than the installer reads, and a name longer than it keeps.
     const std::string longName(300, 'N');
     EXPECT_EQ(Lint("filestart^copy " + longName + std::string(800, ' ') + "X", {longName}),
