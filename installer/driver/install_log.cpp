@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/messages.h"
 #include "utilities/fixed_text.h"
 #include "utilities/os.h"
 #include "utilities/owned_file.h"
@@ -48,7 +49,7 @@ void InstallLogControl(int32_t code, Logical& runOK)
         QOsTime(hour, minute, second, millisecond);
         QOsDate(year, month, day);
         if (!OpenLog()) {
-            QMsgBox(kButtonsOk, kIconStop, 1, "Unable to open a log file", "Aborting Installation");
+            QMsgBox(kButtonsOk, kIconStop, 1, kLogNotOpened, kAborting);
             return;
         }
         InstallLogWrite(kLogText, "#");

@@ -8,6 +8,7 @@
 
 #include "driver/install_log.h"
 #include "driver/install_pass_core.h"
+#include "driver/messages.h"
 #include "errors/errors.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
@@ -205,12 +206,12 @@ void InstallPass(Logical& runOK)
         std::string(state.sourceDir.view().substr(0, static_cast<std::size_t>(state.sourceDirLength))) + "INSTALL.LST";
     if (!services.FileExists(path)) {
         PaintBackground(0);
-        services.Ask(kButtonsOk, kIconStop, 1, "INSTALL.LST not found", "Aborting Installation");
+        services.Ask(kButtonsOk, kIconStop, 1, kScriptNotFound, kAborting);
         return;
     }
     OwnedFile script(std::fopen(path.c_str(), "rb"));
     if (!script) {
-        services.Ask(kButtonsOk, kIconStop, 1, "Error when reading from INSTALL.LST", "Aborting Installation");
+        services.Ask(kButtonsOk, kIconStop, 1, kReadError, kAborting);
         return;
     }
     if (RunInstallPass(script.get(), services)) runOK = kTrue;

@@ -2,6 +2,7 @@
 #include "driver/install_pass_core.h"
 
 #include "driver/install_log_core.h"
+#include "driver/messages.h"
 #include "driver/install_state.h"
 #include "script/script_lines.h"
 #include "script/script_reader.h"
@@ -9,8 +10,6 @@
 
 namespace {
 
-constexpr std::string_view kAborting = "Aborting Installation";
-constexpr std::string_view kReadError = "Error when reading from INSTALL.LST";
 constexpr int32_t kYes = 1;
 constexpr int32_t kRetry = 1;
 constexpr int32_t kIgnore = 0;
@@ -38,9 +37,8 @@ bool ServeEvents(PassServices& s)
         switch (s.NextEvent()) {
         case PassEvent::kNone: return true;
         case PassEvent::kCancel:
-            if (s.Ask(kButtonsYesNo, kIconQuestion, 2, "Installation interrupted, would you like\rto abort?",
-                      "Abort Installation?") == kYes) {
-                Stop(s, "Installation aborted", "Cancel Pressed");
+            if (s.Ask(kButtonsYesNo, kIconQuestion, 2, kCancelQuestion, kCancelQuestionCaption) == kYes) {
+                Stop(s, kCancelled, kCancelledCaption);
                 return false;
             }
             break;
@@ -111,11 +109,11 @@ CopyOutcome Copy(std::span<char> arguments, PassServices& s)
         s.ShowProgressTexts("From:  " + source, "To:  " + destination);
 
         bool done = s.CopyExpanded(source, destination) == 0 && s.FileExists(destination);
-        const std::string record = source + " to: " + destination;
+        const std::string record = Filled(kLogCopyRecord, {source, destination});
         if (done) {
             int64_t size = 0;
             if (!s.SourceSize(source, size)) {
-                Stop(s, "Install file " + source + " not found. Abort", "File Not Found");
+                Stop(s, Filled(kFileNotFound, {source}), kFileNotFoundCaption);
                 return CopyOutcome::kStop;
             }
             state.bytesDone += size;
@@ -125,16 +123,11 @@ CopyOutcome Copy(std::span<char> arguments, PassServices& s)
         }
         if (s.SourceExceedsFreeSpace(source)) {
             ++state.copyErrors;
-            Stop(s,
-                 "Error installing " + source + "\r to " + destination +
-                     "Disk full.\rFree some space & re-run installation.",
-                 "File Copy Error");
+            Stop(s, Filled(kDiskFull, {source, destination}), kFileCopyError);
             return CopyOutcome::kStop;
         }
         const int32_t answer =
-            s.Ask(kButtonsAbortRetryIgnore, kIconStop, 1,
-                  "Unexpected error installing " + source + "\rPossible INSTALL.LST error or faulty media",
-                  "File Copy Error");
+            s.Ask(kButtonsAbortRetryIgnore, kIconStop, 1, Filled(kCopyFailed, {source}), kFileCopyError);
         if (answer == kRetry) continue;
         ++state.copyErrors;
         if (answer != kIgnore) return CopyOutcome::kStop;

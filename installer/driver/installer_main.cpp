@@ -5,6 +5,7 @@
 
 #include "driver/install_log.h"
 #include "driver/install_pass.h"
+#include "driver/messages.h"
 #include "graphics/graphics.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
@@ -96,7 +97,7 @@ void FindInstallableDrives(Logical& runOK)
         runOK = kTrue;
         return;
     }
-    QMsgBox(kButtonsOk, kIconStop, 1, "No installable drives found.", "Abort Installation");
+    QMsgBox(kButtonsOk, kIconStop, 1, kNoInstallableDrives, kAbortInstallation);
 }
 
 void ShowStep(int32_t step, Logical& runOK)
@@ -120,7 +121,7 @@ void ShowStep(int32_t step, Logical& runOK)
     if (step == 1 || step == 2 || step == 5) {
         if (!IsTrue(pageOK)) {
             PaintBackground(1);
-            QMsgBox(kButtonsOk, kIconStop, 1, "Installation Aborted", "Installation Aborted");
+            QMsgBox(kButtonsOk, kIconStop, 1, kInstallationAborted, kInstallationAborted);
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "driver/messages.h"
 #include "graphics/graphics.h"
 #include "pages/picture_placement.h"
 #include "resource_ids.h"
@@ -42,8 +43,8 @@ void ShowPagePicture()
     Logical exists = kFalse;
     FileExists(state.bannerPath, exists);
     if (!IsTrue(exists)) {
-        QMsgBox(kButtonsOk, kIconExclamation, 1, "Cannot find file " + state.bannerPath.str() + " to display",
-                "Load Error");
+        QMsgBox(kButtonsOk, kIconExclamation, 1, Filled(kPictureNotFound, {state.bannerPath.str()}),
+                kPictureNotFoundCaption);
         return;
     }
     QGrArea(0, 0, 1, 1);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/messages.h"
 #include "script/script_parser_core.h"
 #include "system/file_helpers.h"
 #include "utilities/fixed_text.h"
@@ -28,7 +29,7 @@ void ScriptParser(std::string_view path, Logical& status)
     const std::string name(TrimmedText(path));
     std::FILE* script = std::fopen(name.c_str(), "rb");
     if (script == nullptr) {
-        services.ShowStopMessage("install script not found", "Abort");
+        services.ShowStopMessage(kParserScriptNotFound, kAbort);
         return;
     }
     const bool complete = ParseScript(script, services);

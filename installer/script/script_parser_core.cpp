@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/install_state.h"
+#include "driver/messages.h"
 #include "script/install_plan.h"
 #include "script/script_lines.h"
 #include "script/script_reader.h"
@@ -62,10 +63,7 @@ bool SizeCopySource(std::span<char> rest, ScriptServices& services)
 
     int64_t size = 0;
     if (!services.SourceFileSize(path.trimmed(), size)) {
-        std::string text = "Install file ";
-        text.append(path.trimmed());
-        text.append(" not found. Abort");
-        services.ShowStopMessage(text, "File Not Found");
+        services.ShowStopMessage(Filled(kFileNotFound, {path.trimmed()}), kFileNotFoundCaption);
         return false;
     }
     state.bytesDone += size;
@@ -146,9 +144,7 @@ bool ParseScript(std::FILE* script, ScriptServices& services)
     for (;;) {
         switch (ReadScriptLine(script, line)) {
         case ScriptRead::kEnd: return true;
-        case ScriptRead::kError:
-            services.ShowStopMessage("Error when reading from install script", "Abort");
-            return false;
+        case ScriptRead::kError: services.ShowStopMessage(kParserReadError, kAbort); return false;
         case ScriptRead::kLine: break;
         }
         if (line.blank()) continue;

@@ -82,7 +82,7 @@ bool VariableHasName(std::string_view arguments)
 
 std::string SkippedLineText(std::string_view keyword, std::string_view arguments)
 {
-    return "** Skipped, fields missing: " + std::string(keyword) + " " + std::string(TrimmedText(arguments));
+    return Filled(kLogSkipped, {keyword, TrimmedText(arguments)});
 }
 
 ShortcutEntry ParseShortcutEntry(std::string_view line)
@@ -191,14 +191,8 @@ std::string StartMarker(int32_t year, int32_t month, int32_t day)
 
 std::string AutoexecPath(std::string_view drive) { return std::string(drive) + "\\autoexec.bat"; }
 
-std::string AutoexecLogText(std::string_view drive)
-{
-    return "Modified " + std::string(drive) + "\\AUTOEXEC.BAT - Added Environment Variables";
-}
+std::string AutoexecLogText(std::string_view drive) { return Filled(kLogAutoexec, {drive}); }
 
-std::string AutoexecWriteError(std::string_view drive)
-{
-    return "Error writing to " + std::string(drive) + "\\AUTOEXEC.BAT";
-}
+std::string AutoexecWriteError(std::string_view drive) { return Filled(kAutoexecWriteError, {drive}); }
 
 bool IsMachineEnvironmentUser(std::string_view userName) { return EqualIgnoringCase(userName, "Administrator"); }

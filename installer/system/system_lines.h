@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/messages.h"  // the log texts
 #include "utilities/fixed_text.h"
 
 inline constexpr std::string_view kShortcutFile = "grpinf.$t$";
@@ -28,16 +29,6 @@ static_assert(kVariableHeaderDos[1].size() == 48);
 
 inline constexpr std::string_view kEndMarker = "rem End of variables added by R.L.V. Installer";
 static_assert(kEndMarker.size() == 46);
-
-// Log texts; the dash of "- Added" stands in column 26.
-inline constexpr std::string_view kLogShortcuts = "Modified Start Menu      - Added Shortcuts";
-inline constexpr std::string_view kLogVariablesNT = "Modified Registry        - Added Environment Variables";
-inline constexpr std::string_view kLogAssociations = "Modified Registry        - Added File Associations";
-// What the log says in their place when the step failed.
-inline constexpr std::string_view kShortcutsFailed = "Error running Start Menu script";
-inline constexpr std::string_view kAssociationsFailed = "Error running registry edit script";
-inline constexpr std::string_view kVariablesFailedNT = "Error writing Environment Variables to the registry";
-static_assert(kLogShortcuts.find('-') == 25 && kLogVariablesNT.find('-') == 25 && kLogAssociations.find('-') == 25);
 
 // A temporary file's path: the trimmed installation directory and the name.
 FixedText<261> TemporaryFilePath(std::string_view name);

@@ -4,14 +4,12 @@
 #include <algorithm>
 
 #include "driver/install_state.h"
+#include "driver/messages.h"
 #include "script/script_reader.h"
 #include "utilities/owned_file.h"
 #include "windows/message_box.h"
 
 namespace {
-
-constexpr std::string_view kAborting = "Aborting Installation";
-constexpr std::string_view kInstallationError = "Installation Error";
 
 using File = OwnedFile;
 
@@ -36,7 +34,7 @@ bool WriteLine(std::FILE* f, std::string_view line)
 
 bool WriteError(SystemServices& s)
 {
-    s.Tell(kIconStop, "Write error", "File I/O Error");
+    s.Tell(kIconStop, kWriteError, kWriteErrorCaption);
     return false;
 }
 
@@ -49,7 +47,7 @@ bool Begin(File& file, int32_t& count, std::string_view name, std::span<const st
     s.Delete(path);
     file.reset(s.Open(path, "wb"));
     if (!file) {
-        s.Tell(kIconStop, "Error opening a temporary file", kAborting);
+        s.Tell(kIconStop, kTemporaryFileNotOpened, kAborting);
         return false;
     }
     for (std::string_view line : header)
@@ -175,7 +173,7 @@ void ApplyShortcuts(Logical& runOK, SystemServices& s)
     runOK = kTrue;
     File file(s.Open(std::string(TemporaryFilePath(kShortcutFile).trimmed()), "rb"));
     if (!file) {
-        s.Tell(kIconInformation, "Error running Start Menu script", kInstallationError);
+        s.Tell(kIconInformation, kShortcutsFailed, kInstallationError);
         return;
     }
     ScriptLine line;
@@ -188,7 +186,7 @@ void ApplyShortcuts(Logical& runOK, SystemServices& s)
     // The entries before a bad line are added all the same.
     const bool added = s.AddProgramItems(entries);
     if (read == ScriptRead::kError) {
-        s.Tell(kIconInformation, "Error reading Start Menu script", kInstallationError);
+        s.Tell(kIconInformation, kShortcutsNotRead, kInstallationError);
         return;
     }
     // "Added" only for what Program Manager took.
@@ -209,7 +207,7 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
     if (!nt) {
         drive = FindAutoexec(s);
         if (drive < 0) {
-            s.Tell(kIconStop, "Cannot find the system AUTOEXEC.BAT", "Abort Installation");
+            s.Tell(kIconStop, kAutoexecNotFound, kAbortInstallation);
             return;
         }
     }
@@ -218,7 +216,7 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
     const std::string path(TemporaryFilePath(kVariableFile).trimmed());
     File variables(s.FileExists(path) ? s.Open(path, "rb") : nullptr);
     if (!variables) {
-        s.Tell(kIconStop, "Error opening temporary variable file", kAborting);
+        s.Tell(kIconStop, kVariableFileNotOpened, kAborting);
         return;
     }
     // The AUTOEXEC.BAT block is made whole before the file is touched:
@@ -232,7 +230,7 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
         const ScriptRead read = ReadScriptLine(variables.get(), line);
         if (read == ScriptRead::kEnd) break;
         if (read == ScriptRead::kError) {
-            s.Tell(kIconStop, "Read file error", "File Error");
+            s.Tell(kIconStop, kReadFileError, kReadFileErrorCaption);
             return;
         }
         if (count <= 3) continue;  // the header
@@ -259,7 +257,7 @@ void ApplyVariables(Logical& runOK, SystemServices& s)
     }
     block.append(kEndMarker).append("\r\n\r\n");
     if (!AddBlock(s, AutoexecPath(driveName), block)) {
-        s.Tell(kIconStop, AutoexecWriteError(driveName), "Abort Installation");
+        s.Tell(kIconStop, AutoexecWriteError(driveName), kAbortInstallation);
         s.Log(AutoexecWriteError(driveName));
         return;
     }
@@ -271,7 +269,7 @@ void ApplyAssociations(Logical& runOK, SystemServices& s)
     runOK = kTrue;
     const std::string path(TemporaryFilePath(kAssociationFile).trimmed());
     if (!s.FileExists(path)) {
-        s.Tell(kIconInformation, "Error running registry edit script", kInstallationError);
+        s.Tell(kIconInformation, kAssociationsFailed, kInstallationError);
         return;
     }
     // The short form, and quotes: a directory with blanks and no short name stays one argument.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/messages.h"
 #include "errors/errors.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
@@ -28,8 +29,7 @@ void Browse(FixedText<261>& proposed)
         QDlgPutText(IDC_DIRECTORY_TEXT, proposed);
         return;
     }
-    QMsgBox(kButtonsOk, kIconStop, 1, "Directory name must be absolute and specify a drive letter.",
-            "Invalid Directory");
+    QMsgBox(kButtonsOk, kIconStop, 1, kNotAbsolute, kNotAbsoluteCaption);
 }
 
 // The checks of Continue; true when the directory is accepted.
@@ -37,20 +37,18 @@ bool Continue(FixedText<261>& proposed)
 {
     const std::size_t length = proposed.length();
     if (IsDirectoryNameTooLong(proposed)) {
-        QMsgBox(kButtonsOk, kIconStop, 1, "Directory name too long", " ");
+        QMsgBox(kButtonsOk, kIconStop, 1, kDirectoryNameTooLong, kDirectoryNameTooLongCaption);
         return false;
     }
     if (!IsAcceptableDirectoryName(proposed)) {
-        QMsgBox(kButtonsOk, kIconStop, 1, kBadDirectoryNameMessage, "Rename");
+        QMsgBox(kButtonsOk, kIconStop, 1, kBadDirectoryNameMessage, kBadDirectoryNameCaption);
         return false;
     }
     if (QOsDirExists(proposed)) {
-        QMsgBox(kButtonsYesNo, kIconQuestion, 2,
-                "The directory already exists. Would you\rlike to overwrite the contents?", "Overwrite Directory?");
+        QMsgBox(kButtonsYesNo, kIconQuestion, 2, kOverwriteQuestion, kOverwriteQuestionCaption);
         return QStateInfo(4) == kYes;
     }
-    QMsgBox(kButtonsYesNo, kIconQuestion, 1, "The specified directory does not exist\rDo you wish to create it?",
-            "Create Directory?");
+    QMsgBox(kButtonsYesNo, kIconQuestion, 1, kCreateQuestion, kCreateQuestionCaption);
     if (QStateInfo(4) != kYes) return false;
     MakeDirectoryPath(proposed, static_cast<int32_t>(length));
     return true;

@@ -10,9 +10,6 @@ constexpr std::size_t kMaxSystemPathLength = 255;
 
 }  // namespace
 
-const std::string_view kBadDirectoryNameMessage =
-    "A directory name cannot contain any of the following characters:\r\t/ : * ? \" < > |";
-
 bool IsAcceptableDirectoryName(std::string_view name)
 {
     name = SignificantPart(name);

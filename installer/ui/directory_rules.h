@@ -5,9 +5,6 @@
 #include <span>
 #include <string_view>
 
-// "A directory name cannot contain any of the following characters:" and the list.
-extern const std::string_view kBadDirectoryNameMessage;
-
 // False for an empty name, one holding / * ? " < > |, or a colon anywhere but
 // as the second character (and then only once). Names without a drive pass.
 bool IsAcceptableDirectoryName(std::string_view name);
