@@ -1,17 +1,19 @@
-// The initialisation file is outside input: any bytes, any line lengths.
-#include <string_view>
-
+// The initialisation file is outside input: any bytes, any line lengths. Every setting stays in its range.
 #include "startup/config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ToolkitConfig c;
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    for (size_t end = 0; end != std::string_view::npos; input.remove_prefix(end + 1))
-        ApplyIniLine(c, input.substr(0, end = input.find('\n')));
+    for (size_t end = 0; end != input.npos; input.remove_prefix(end + 1)) {
+        end = input.find('\n');
+        ApplyIniLine(c, input.substr(0, end));
+    }
     FinishConfig(c);
-    if (c.errorReportingMode < 0 || c.errorReportingMode > 4 || c.printerDriver < 1 || c.printerDriver > 37 || c.plotterDriver < 1 ||
-        c.plotterDriver > 14 || c.generalUnit == c.plotOutputUnit || c.generalUnit == c.plotInputUnit || c.plotOutputUnit == c.plotInputUnit)
+    const int32_t units[] = {c.generalUnit, c.plotOutputUnit, c.plotInputUnit};
+    if (c.errorReportingMode < 0 || c.errorReportingMode > 4 || c.printerDriver < 1 || c.printerDriver > 37 ||
+        c.plotterDriver < 1 || c.plotterDriver > 14 || units[0] == units[1] || units[0] == units[2] ||
+        units[1] == units[2])
         __builtin_trap();
     return 0;
 }

@@ -1,77 +1,72 @@
 // The install script is outside input: any bytes, any line lengths, any words. The parser must end, keep every
-// setting in its range and report exactly the failures it returns; the line routines must end too.
+// setting in its range and tell exactly the failure it returns; the line routines must end too.
 #include <algorithm>
-#include <cctype>
 
 #include "driver/install_state.h"
+#include "driver/messages.h"
 #include "errors/errors.h"
 #include "script/install_plan.h"
 #include "script/script_lines.h"
 #include "script/script_parser_core.h"
 
-static void Check(bool condition) { condition ? void() : __builtin_trap(); }
-
-// Sizes from the name (FNV-1a), so a script sees the same size for the same file; names containing an X are missing.
+// Sources hold 70000 bytes (the total soon passes 32 bits); names holding an X are missing.
 struct FuzzServices final : ScriptServices {
-    int64_t total = 0; std::string lastPath, told;  // the sizes given, the last path sized, the messages shown
+    int64_t total = 0;
+    bool pathsGood = true;  // on the medium, trimmed, within a path's length
+    std::string lastPath, told;
     bool SourceFileSize(std::string_view path, int64_t& size) override
     {
-        Check(!path.empty() && path.size() <= 261 && path.back() != ' ' && path.starts_with("A:\\"));
-        uint32_t hash = 2166136261u;
-        for (char c : lastPath = path) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-        return path.find('X') == std::string_view::npos && (total += size = static_cast<int32_t>(hash >> (1 + (hash & 7))), true);
+        pathsGood = pathsGood && path.starts_with("A:\\") && path.size() <= 261 && path.back() != ' ';
+        lastPath = path;
+        if (path.find('X') != path.npos) return false;
+        size = 70000;
+        total += size;
+        return true;
     }
-    void ShowStopMessage(std::string_view t, std::string_view c) override { told += std::string(t) + '|' + std::string(c) + ';'; }
+    void ShowStopMessage(std::string_view t, std::string_view c) override { told.append(t).append("|").append(c); }
 };
 
-static bool InRange(const ColourTriple& c) { return std::min({c.red, c.green, c.blue}) >= 0 && std::max({c.red, c.green, c.blue}) <= 255; }
-
-static bool SameLetter(unsigned char a, char lower) { return std::tolower(a) == lower; }
-
-static bool HoldsPlaceholder(std::string_view s, std::string_view p = "<defdir>") { return std::search(s.begin(), s.end(), p.begin(), p.end(), SameLetter) != s.end(); }
-
-static int64_t Significant(std::string_view s) { s = TrimmedText(s); return std::ssize(s) - std::count(s.begin(), s.end(), ' '); }
-
-// The line routines on one line, as the install pass would call them.
-static void TakeLineApart(std::string_view text)
+static bool InRange(const ColourTriple& c)
 {
-    ScriptLine line(text), rest; ScriptKeyword keyword;
-    ScriptArgument argument; BarFields fields; ColourTriple colour{-1, -1, -1};
-    Check(PrepareScriptLine(line, keyword) == line.length() && (line.length() == 0 || line[0] != ' '));
-    SplitBarFields(line, fields, {true, true, true}, 3), SubstituteDefdir(rest = line);
-    // Outside a directory that holds angle brackets itself, no whole placeholder is left.
-    if (TheInstallState().installDir.trimmed().find_first_of("<>") == std::string_view::npos)
-        for (std::string_view s : {rest.view(), fields[0].view(), fields[1].view(), fields[2].view()}) Check(!HoldsPlaceholder(s));
-    ReadColour(rest = line, colour.red, colour.green, colour.blue), Check(colour.red == -1 || InRange(colour));
-    // Every argument takes at least one character off the rest (a few are enough: each rescans the whole line).
-    for (int64_t left = Significant(line.view()), taken = 0; left > 0 && taken < 8; ++taken, left = Significant(line.view()))
-        NextArgument(line, argument), Check(Significant(line.view()) < left);
+    return std::min({c.red, c.green, c.blue}) >= 0 && std::max({c.red, c.green, c.blue}) <= 255;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    InstallState& state = TheInstallState() = InstallState{};
-    state.sourceDir.assign("A:\\"), state.installableDrives[0].assign("C:"), state.installableDriveCount = 1, ResetInstallPlan(), ResetErrorState();
+    InstallState& state = TheInstallState() = {
+        .sourceDir = {"A:\\"}, .installableDriveCount = 1, .installableDrives = {FixedText<2>("C:")}};
+    ResetInstallPlan();
+    ResetErrorState();
     std::string bytes(reinterpret_cast<const char*>(data), size);  // a stream over the bytes: a file per input is slow
     std::FILE* script = fmemopen(bytes.data(), bytes.size(), "r");
     if (script == nullptr) return 0;
-    FuzzServices services;
-    const bool complete = ParseScript(script, services);
+    FuzzServices s;
+    const bool complete = ParseScript(script, s);
     std::fclose(script);
-
-    // Exactly the failures it returns are told, and only a copy fails here.
-    Check(services.told == (complete ? "" : "Install file " + services.lastPath + " not found. Abort|File Not Found;") && state.bytesDone == services.total);
-    Check(state.progressScale == static_cast<float>(state.bytesDone) / 65535.0f);
+    // Only a copy fails here. A subdirectory ends in a backslash unless it fills its field; slot 0 is no page.
+    const std::string missing = Filled(kFileNotFound, {s.lastPath}) + '|' + std::string(kFileNotFoundCaption);
     const auto& [g, pages] = TheInstallPlan();
-    Check(g.backgroundStyle >= 0 && g.backgroundStyle <= 3 && g.font >= 1 && g.font <= 8 && InRange(g.titleColour) && InRange(g.startFillColour) && InRange(g.endFillColour));
-    // Slot 0 is no page; a page has a picture name only with its picture.
-    Check(pages[0].title.blank() && pages[0].message.blank() && !pages[0].hasPicture && std::ranges::all_of(pages, [](const PageText& p) { return p.hasPicture || p.picture.blank(); }));
-    // The proposed directory on the installable drive; a subdirectory ends in a backslash unless it fills its field.
-    Check((state.installDir.blank() || state.installDir.view().starts_with("C:\\")) && (state.subDir.blank() || state.subDir.length() == 261 || state.subDir.trimmed().back() == '\\'));
+    bool ok = s.pathsGood && s.told == (complete ? "" : missing) && state.bytesDone == s.total &&
+              g.backgroundStyle >= 0 && g.backgroundStyle <= 3 && g.font >= 1 && g.font <= 8 &&
+              InRange(g.titleColour) && InRange(g.startFillColour) && InRange(g.endFillColour) &&
+              (state.installDir.blank() || state.installDir.view().starts_with("C:\\")) &&
+              (state.subDir.blank() || state.subDir.length() == 261 || state.subDir.trimmed().back() == '\\') &&
+              pages[0].title.blank() && pages[0].message.blank() && !pages[0].hasPicture;
 
-    // The first lines through the routines the install pass shares (fixed fields make every call scan the
-    // whole line, so not all of them).
-    for (size_t from = 0, end = 0, lines = 0; end != std::string::npos && lines++ < 4; from = end + 1)
-        TakeLineApart(std::string_view(bytes).substr(from, (end = bytes.find('\n', from)) - from));  // to the end when no LF is left
+    // The first line through the line routines the install pass uses: the keyword goes, and every argument takes a
+    // character off.
+    ScriptLine line(std::string_view(bytes).substr(0, bytes.find('\n')));
+    ScriptKeyword keyword;
+    ok = ok && PrepareScriptLine(line, keyword) == line.length() && (line.blank() || line[0] != ' ');
+    BarFields fields;
+    SplitBarFields(line, fields, {true, true, true}, 3);
+    auto left = [&line] { return std::ranges::count_if(line.trimmed(), [](char c) { return c != ' '; }); };
+    ScriptArgument argument;
+    for (int taken = 0; taken < 8 && left() > 0; ++taken) {
+        const auto before = left();
+        NextArgument(line, argument);
+        ok = ok && left() < before;
+    }
+    if (!ok) __builtin_trap();
     return 0;
 }
