@@ -1,14 +1,13 @@
 // The initialisation file is outside input: any bytes, any line lengths. Every setting stays in its range.
+#include <sstream>
+
 #include "startup/config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ToolkitConfig c;
-    std::string_view input(reinterpret_cast<const char*>(data), size);
-    for (size_t end = 0; end != input.npos; input.remove_prefix(end + 1)) {
-        end = input.find('\n');
-        ApplyIniLine(c, input.substr(0, end));
-    }
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    for (std::string line; std::getline(in, line);) ApplyIniLine(c, line);
     FinishConfig(c);
     const int32_t units[] = {c.generalUnit, c.plotOutputUnit, c.plotInputUnit};
     if (c.errorReportingMode < 0 || c.errorReportingMode > 4 || c.printerDriver < 1 || c.printerDriver > 37 ||
