@@ -1,7 +1,5 @@
 // The toolkit's portable code: text fields, error messages, configuration, command line, field information,
 // message boxes, picture recognition and decoding, and the graphics state.
-#include <cmath>
-
 #include "errors/errors.h"
 #include "graphics/graphics_state.h"
 #include "graphics/picture_format.h"
@@ -18,11 +16,11 @@ namespace {
 
 // op: U upper, L lower, J justify by arg, W first word into an arg-wide field ("word|rest"), I to integer, F from
 // integer text by format arg into a field as wide as the result, C command-line words; P path joined with arg, B
-// without brackets, D drive letter, R root length, M directories to make; E error message in a 64-wide field
-// (trimmed), Q report line, X abnormal exit with code arg; S saturated to int32, Y fill style set over 3.
+// without brackets, D drive letter, R root length, M directories to make; Q report line, X abnormal exit with code
+// arg; S saturated to int32, Y fill style set over 3.
 std::string Apply(char op, std::string text, const std::string& arg, std::size_t width)
 {
-    std::string field(op == 'W' ? std::stoul(arg) : op == 'E' ? 64 : width, '#');
+    std::string field(op == 'W' ? std::stoul(arg) : width, '#');
     int32_t value = 12345;
     GraphicsState g{.fillStyle = 3};
     QErrorInfo(1);
@@ -39,7 +37,6 @@ std::string Apply(char op, std::string text, const std::string& arg, std::size_t
     case 'D': return std::string(1, DriveLetterOf(text));
     case 'R': return std::to_string(RootLength(text));
     case 'M': return Join(DirectoriesOnPath(text), "|");
-    case 'E': ErrorMessage(std::stoi(text), field); return S(TrimmedText(field));
     case 'Q': return ReportLine(std::stoi(text));
     case 'X': return AbnormalExitText(text, std::stoi(arg));
     case 'S': return std::to_string(SaturatingInt32(std::stod(text)));
@@ -47,60 +44,66 @@ std::string Apply(char op, std::string text, const std::string& arg, std::size_t
     }
 }
 
+struct TextCase {
+    char op;
+    std::string text, result, arg = "";
+    int32_t error = 0;
+};
+
 TEST(Text, OperationsPathsNumbersAndMessages)
 {
-    // Command-line words end at a blank or a tab, or at a closing quote. (I101): a hundred kept.
-    using R = std::tuple<char, std::string, std::string, std::string, int32_t>;  // op, text, arg, result, error
-    for (const auto& [op, text, arg, result, error] :
-         Table(R{'U', "abz{\xe4", "", "ABZ{\xe4", 0}, R{'L', "ABZ@[\xc4", "", "abz@[\xc4", 0},
-               R{'W', "title\0Demo x\0"s, "11", "title\0Demo |           x\0"s, 0},
-               R{'J', "AB     ", "l", "  AB   ", 0}, R{'I', "2147483648", "", "0", 4}, R{'I', "     ", "", "0", 10},
-               R{'F', "5", "(I4.4)", "0005  ", 0}, R{'F', "0", "(I3.0)", "   ", 0}, R{'F', "12", " ( i3 ) ", " 12", 0},
-               R{'F', "123", "(I2.2)", "****", 18}, R{'F', "5", "(I101)", std::string(120, ' '), 0},
-               R{'C', "\"C:\\My Programs\\setup.exe\" one  two", "", "C:\\My Programs\\setup.exe|one|two", 0},
-               R{'C', "p \"\" x\ty", "", "p||x|y", 0}, R{'C', "p \"unclosed quote", "", "p|unclosed quote", 0},
-               R{'P', "C:", "DOS", "C:DOS", 0}, R{'B', "[-c-]", "", "-c-", 0}, R{'D', "c:\\x", "", "C", 0},
-               R{'R', "\\\\srv\\share\\dir", "", "12", 0},
-               R{'M', "\\\\srv\\sh\\D", "", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D", 0},
-               R{'E', "27", "", "Incompatible or unsupported image file in QGrLoadImage", 0}, R{'E', "6", "", "", 0},
-               R{'E', "1041", "", "", 0},
-               R{'Q', "1007", "", "Error=1007:Unable to load dialog from resource" + std::string(27, ' '), 0},
-               R{'X', "boom   ", "-1234", "Abnormal exit (code ****) :boom", 0},
-               R{'X', std::string(5000, 'm'), "1", "Abnormal exit (code 1) :" + std::string(4096, 'm'), 0},
-               R{'S', "nan", "", "0", 0}, R{'S', "-inf", "", "-2147483648", 0},
-               R{'S', "2147483648", "", "2147483647", 0}, R{'S', "-2.99", "", "-2", 0}, R{'Y', "-3", "", "0", 0},
-               R{'Y', "-2", "", "-2", 0}, R{'Y', "4", "", "4", 0}, R{'Y', "5", "", "0", 0}))
+    // Command-line words end at a blank or a tab, or at a closing quote; (I101): a hundred kept.
+    const TextCase cases[] = {{'U', "az{\xe4", "AZ{\xe4"},
+                              {'L', "AZ@[\xc4", "az@[\xc4"},
+                              {'W', "title\0Demo x\0"s, "title\0Demo |           x\0"s, "11"},
+                              {'J', "AB     ", "  AB   ", "l"},
+                              {'I', "2147483648", "0", "", 4},
+                              {'I', "     ", "0", "", 10},
+                              {'F', "0", "   ", "(I3.0)"},
+                              {'F', "12", " 12", " ( i3 ) "},
+                              {'F', "123", "****", "(I2.2)", 18},
+                              {'F', "5", std::string(120, ' '), "(I101)"},
+                              {'C', "p \"\" x\ty", "p||x|y"},
+                              {'C', "p \"unclosed quote", "p|unclosed quote"},
+                              {'P', "C:", "C:DOS", "DOS"},
+                              {'B', "[-c-]", "-c-"},
+                              {'D', "c:\\x", "C"},
+                              {'R', "\\\\srv\\share\\dir", "12"},
+                              {'M', "\\\\srv\\sh\\D", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
+                              {'Q', "1007", "Error=1007:Unable to load dialog from resource" + std::string(27, ' ')},
+                              {'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
+                              {'X', std::string(5000, 'm'), "Abnormal exit (code 1) :" + std::string(4096, 'm'), "1"},
+                              {'S', "nan", "0"},
+                              {'Y', "-3", "0"},
+                              {'Y', "-2", "-2"},
+                              {'Y', "4", "4"},
+                              {'Y', "5", "0"}};
+    for (const auto& [op, text, result, arg, error] : cases)
         EXPECT_EQ((std::pair{Apply(op, text, arg, result.size()), QErrorInfo(1)}), std::pair(result, error))
             << op << testing::PrintToString(text);
 }
 
-// Applies the ini lines and finishes the configuration; then the settings that differ from their defaults.
-std::string Changes(const std::string& lines, ToolkitConfig c = {})
+// Applies the ini lines and finishes the configuration; then the debug mode, the printer and plotter drivers, the
+// file names (initialisation, plotter, character set and its directory) and whether the version was asked for.
+std::string Settings(const std::string& lines, ToolkitConfig c = {})
 {
     std::istringstream in(lines);
     for (std::string line; std::getline(in, line);) ApplyIniLine(c, line);
     FinishConfig(c);
-    std::ostringstream s;
-    if (c.errorReportingMode != 0) s << "debug=" << c.errorReportingMode << ';';
-    if (c.printerDriver != 28 || c.plotterDriver != 11) s << c.printerDriver << ',' << c.plotterDriver << ';';
-    const std::string files = Join(std::array{c.initFileName.str(), c.plotterFile.str(), c.charsetFile.str()}, "|");
-    if (files != "marrow.ini|quorvant.plt|standard.chr" || !c.charsetDir.blank())
-        s << files << '|' << c.charsetDir.str() << ';';
-    return s.str() + (c.versionRequested ? "version;" : "");
+    return Join(std::array{std::to_string(c.errorReportingMode), std::to_string(c.printerDriver),
+                           std::to_string(c.plotterDriver), c.initFileName.str(), c.plotterFile.str(),
+                           c.charsetFile.str(), c.charsetDir.str(), std::to_string(c.versionRequested)},
+                "|");
 }
 
 TEST(Config, IniLinesEnvironmentAndFile)
 {
-    // Tabs count as blanks; later lines win; a line is cut at 170 characters. The changes: debug mode, printer and
-    // plotter drivers, file names (initialisation, plotter, character set and its directory), version requested.
-    using R = std::pair<std::string, std::string>;
-    for (const auto& [lines, changes] :
-         Table(R{"", ""}, R{"DEBUG = 2\n  \tdebug =\t4", "debug=4;"},
-               R{"DEBUG = 5\nDEBUG = -1\nDBG = 4\nDEBUGGING = 4\nDEBUG 4\n=DEBUG 4\nDEBUG =   \nVE = 1", ""},
-               R{"PLNAME =   my plotter.plt  \ncharset=x.chr", "marrow.ini|my plotter.plt|x.chr|;"},
-               R{"PRINTER = 37\nPLOTTER = 14", "37,14;"}, R{std::string(163, ' ') + "DEBUG=4", "debug=4;"},
-               R{std::string(150, ' ') + "PLNAME = " + std::string(40, 'x'), "marrow.ini|xxxxxxxxxxx|standard.chr|;"}))
-        EXPECT_EQ(Changes(lines), changes) << testing::PrintToString(lines);
+    // Tabs count as blanks; wrong values change nothing; a line is cut at 170 characters.
+    EXPECT_EQ(
+        Settings("  \tdebug =\t4\nDEBUG = 5\nDEBUG = -1\nDEBUG 4\nDEBUG =\ncharset=x.chr\nPRINTER = 37\nPLOTTER = "
+                 "14\n" +
+                 std::string(150, ' ') + "PLNAME = " + std::string(40, 'x')),
+        "4|37|14|marrow.ini|xxxxxxxxxxx|x.chr||0");
     ToolkitConfig config;  // the environment, then the file
     ApplyEnvironment(config, "other.ini", "D:\\CHR", "2abc");
     ApplyEnvironment(config, "   ", nullptr, "9");
@@ -109,7 +112,7 @@ TEST(Config, IniLinesEnvironmentAndFile)
     std::ofstream(path, std::ios::binary) << "; note\r\nPRINTER = 3\r\n"
                                           << std::string(300, 'x') << "\nPLOTTER=4\n\nver=1";
     EXPECT_TRUE(ReadIniFile(config, path.c_str()));
-    EXPECT_EQ(Changes("", config), "debug=2;3,4;other.ini|quorvant.plt|standard.chr|D:\\CHR\\;version;");
+    EXPECT_EQ(Settings("", config), "2|3|4|other.ini|quorvant.plt|standard.chr|D:\\CHR\\|1");
     std::filesystem::remove(path);
     EXPECT_FALSE(ReadIniFile(config, path.c_str()) || IniFileExists(path.c_str()));
 }
@@ -119,15 +122,13 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
     static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars"};
     using R = std::pair<std::string, std::string>;  // "section id values |item |item;" for each line parsed
     for (const auto& [block, parsed] :
-         Table(R{"[Checks]\n2006 1\n\0\n2012 1\n"s, "Checks 2006 1;"},
-               R{"1003 0 100\n   [Ranges] x\n    1003 0 100\n\t[Checks]\n 2006   1\n",
+         Table(R{"1003 0 100\n [Ranges] x\n 1003 0 100\n\t[Checks]\n 2006   1\n\0\n2012 1\n"s,
                  "Ranges 1003 0 100;Checks 2006 1;"},
-               R{"[Checks]\n2005 1\nabc 1\n2006 on\n2006 nan\n2006 -inf\n2006\n2006 1x\n20x6 1\n2007 0\n",
-                 "Checks 2005 1;Checks 2007 0;"},
-               R{"[Ranges]\r\n7 -2.5 1e3\r\n8 -1e300 1e300\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n",
-                 "Ranges 7 -2.5 1000;Ranges 8 -2.14748e+09 2.14748e+09;Menus 9 2 2 |Red |Green;"},
-               R{"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n14 0 0\n[Tabs]\n13 1 0\n[Checks]\n1 1\n",
-                 "Menus 12 3 2 |[Checks] |2006 1 |#;Menus 14 0 0;Tabs 13 1 0 |[Checks];"})) {
+               R{"[Checks]\n2006 nan\n2006 -inf\n2006 1x\n20x6 1\n2007 0\n", "Checks 2007 0;"},
+               R{"[Ranges]\r\n7 -2.5 1e3\r\n[Menus]\r\n9 2 2\r\nRed  \r\nGreen\r\n",
+                 "Ranges 7 -2.5 1000;Menus 9 2 2 |Red |Green;"},
+               R{"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n[Tabs]\n13 1 0\n[Checks]\n",
+                 "Menus 12 3 2 |[Checks] |2006 1 |#;Tabs 13 1 0 |[Checks];"})) {
         std::ostringstream out;
         for (const FieldInfoLine& line : ParseFieldInfo(block)) {
             out << kNames[static_cast<int>(line.section)] << ' ' << line.id << ' ' << Join(line.values, " ");
@@ -181,10 +182,9 @@ Bytes Rgb(Bytes b, std::size_t at, const std::vector<uint32_t>& colours)
 
 // A 128-byte PCX header with the EGA palette, the encoded lines and, when given, the 256-colour end palette.
 Bytes PcxFile(uint8_t bits, uint8_t planes, int16_t x1, int16_t y1, uint16_t line, Bytes data,
-              const std::vector<uint32_t>& end = {}, uint8_t version = 5, int16_t x0 = 0, int16_t y0 = 0)
+              const std::vector<uint32_t>& end = {})
 {
-    Bytes b = Set(Bytes(128), 0, 10 | version << 8 | 1 << 16 | bits << 24);
-    for (std::size_t at = 4; int16_t v : {x0, y0, x1, y1}) b = Set(b, std::exchange(at, at + 2), uint16_t(v), 2);
+    Bytes b = Set(Set(Set(Bytes(128), 0, 10 | 5 << 8 | 1 << 16 | bits << 24), 8, uint16_t(x1), 2), 10, uint16_t(y1), 2);
     b = Rgb(Set(b, 65, planes | line << 8, 3), 16, kEga);
     b.insert(b.end(), data.begin(), data.end());
     return end.empty() ? b : Rgb(With(b, b.size(), "\x0C"), b.size() + 1, end);
@@ -194,94 +194,109 @@ Bytes PcxFile(uint8_t bits, uint8_t planes, int16_t x1, int16_t y1, uint16_t lin
 // 128 blanks is past the first line read; PostScript comes before a metafile's " EMF"; a cut PCX header reads 0.
 TEST(Pictures, RecognitionFollowsTheTableInOrder)
 {
-    using R = std::tuple<const char*, Bytes, std::array<int32_t, 5>, uint64_t>;
-    for (const auto& [name, file, info, size] :
-         Table(R{"bmp", BmpFile(3, 2, 8, 1, 0, {}, {}), {1, 3, 2, 256, 1}, 0},
-               R{"pcx", PcxFile(1, 4, 19, 4, 0, {}, {}, 3, 10, -5), {2, 10, 10, 16, 3}, 0},
-               R{"IN", With({}, 0, std::string(128, ' ') + "IN;\n"), {0}, 0},
-               R{"dxf", With({}, 0, "  0\r\nSECTION\r\n"), {14}, 0},
-               R{"ps", With(With({}, 0, "%!PS-Adobe-2.0\n"), 40, " EMF"), {10}, 0},
-               R{"cut", Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000})) {
+    using R = std::tuple<Bytes, std::array<int32_t, 5>, uint64_t>;
+    for (const auto& [file, info, size] :
+         Table(R{BmpFile(3, 2, 8, 1, 0, {}, {}), {1, 3, 2, 256, 1}, 0},
+               R{With({}, 0, std::string(128, ' ') + "IN;\n"), {0}, 0}, R{With({}, 0, "  0\r\nSECTION\r\n"), {14}, 0},
+               R{With(With({}, 0, "%!PS-Adobe-2.0\n"), 40, " EMF"), {10}, 0},
+               R{Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000})) {
         const PictureInfo i = RecognisePicture(file, size ? size : file.size());
-        EXPECT_EQ((std::array{i.type, i.width, i.height, i.colours, i.compressed}), info) << name;
+        EXPECT_EQ((std::array{i.type, i.width, i.height, i.colours, i.compressed}), info);
     }
     EXPECT_EQ(std::pair(PictureFileMayBeRead(256 << 20), PictureFileMayBeRead((256 << 20) + 1)),
               std::pair(true, false));
 }
 
-// A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty. 24 bits,
-// 3x2: rows of 9 bytes padded to 12, bottom row first unless the height is negative; the last row's padding may be
-// missing. rle8 from the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right,
-// blue, end. rle4: an absolute run is padded, runs alternate nibbles. A monochrome PCX ignores its header palette; a
-// run may cross planes and lines.
+struct Decoded {
+    Bytes file;
+    int32_t code, width = 0, height = 0;
+    std::vector<uint32_t> pixels = {};
+};
+
+// A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
 TEST(Pictures, Decoding)
 {
+    // 24 bits, 3x2, top-down: rows of 9 bytes padded to 12, after a gap; the last row's padding is missing.
     const Bytes rows = {0, 255, 255, 255, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
-    const std::vector<uint32_t> up = {kRed, kGreen, kBlue, 0xFFFF00, 0x00FFFF, 0xFF00FF}, gap = {~0u, ~0u};
     const std::vector<uint32_t> pal = {0x101010, kRed, kGreen, kBlue, kWhite, 0x808080, 0xFFFF00, 0x00FFFF};
-    const uint32_t p0 = pal[0], W = kWhite, grey5 = 0x050505;
+    const uint32_t p0 = pal[0], W = kWhite;
     std::vector<uint32_t> g(16), end(256);  // greys; a PCX end palette
     for (uint32_t i = 0; i < 256; ++i) end[i] = (255 - i) << 16 | i;
     for (uint32_t i = 0; i < 16; ++i) g[i] = i * 0x111111;
     const Bytes base = BmpFile(2, 2, 24, 0, 0, {}, Bytes(16, 0x40));  // 54 bytes of headers, two rows of 8
     const Bytes rle = BmpFile(2, 2, 8, 1, 1, {kRed}, {}), pcx = PcxFile(8, 1, 1, 0, 2, {0x10, 0x20});  // pcx: 2x1
-    using D = std::tuple<const char*, Bytes, int32_t, int32_t, int32_t, std::vector<uint32_t>>;
-    for (const auto& [name, file, code, width, height, pixels] : Table(
-             D("24 top-down", BmpFile(3, -2, 24, 0, 0, {}, rows), 0, 3, 2, {up[3], up[4], up[5], up[0], up[1], up[2]}),
-             D("24 gap", Cut(BmpFile(3, 2, 24, 0, 0, gap, rows), 62 + 21), 0, 3, 2, up),
-             D("4", BmpFile(3, 2, 4, 0, 6, pal, {0x12, 0x30, 0, 0, 0x50, 0x70, 0, 0}), 0, 3, 2,
-               {pal[5], p0, 0, kRed, kGreen, kBlue}),
-             D("16",
-               BmpFile(3, 2, 16, 0, 0, {}, {0x10, 0x42, 0xFF, 0x7F, 0, 0x80, 0, 0, 0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}), 0,
-               3, 2, {kRed, kGreen, kBlue, 0x848484, kWhite, kBlack}),
-             D("32", BmpFile(1, 1, 32, 3, 0, {0x3FF00000, 0x000FFC00, 0}, {0, 0, 0xF8, 0x3F}), 0, 1, 1, {0xFF8000}),
-             D("rle8", BmpFile(4, 3, 8, 1, 8, pal, {3, 1, 0, 0, 0, 3, 2, 3, 4, 0, 1, 1, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}),
-               0, 4, 3, {p0, p0, kBlue, p0, kGreen, kBlue, kWhite, kRed, kRed, kRed, kRed, p0}),
-             D("rle4", BmpFile(6, 2, 4, 2, 0, g, {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}), 0, 6, 2,
-               {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}),
-             D("not BM", With(base, 1, "A"), 27, 0, 0, {}),
-             D("too many pixels", Set(Set(base, 18, 16384), 22, 1025), 27, 0, 0, {}),
-             D("2 bits", Set(base, 28, 2, 2), 27, 0, 0, {}), D("width 2^31", Set(base, 18, 0x80000000), 27, 0, 0, {}),
-             D("height -2^31", Set(base, 22, 0x80000000), 27, 0, 0, {}),
-             D("rle top-down", Set(rle, 22, uint32_t(-2)), 27, 0, 0, {}),
-             D("beyond the end", Set(base, 10, 71), 2, 0, 0, {}),
-             D("palette cut", BmpFile(1, 1, 8, 0, 0, {}, {0, 0, 0, 0}), 2, 0, 0, {}),
-             D("rle rows missing", With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2, 0, 0, {}),
-             D("rle absolute cut", With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2, 0, 0, {}),
-             D("pcx 1", PcxFile(1, 1, 9, 1, 2, {0xA5, 0x80, 0xC1, 0xFF, 0x40}), 0, 10, 2,
-               {W, 0, W, 0, 0, W, 0, W, W, 0, W, W, W, W, W, W, W, W, 0, W}),
-             D("pcx 2", PcxFile(2, 1, 3, 0, 2, {0xC1, 0xC9, 0x00}), 0, 4, 1, {kEga[3], kEga[0], kEga[2], kEga[1]}),
-             D("pcx 8", PcxFile(8, 1, 3, 1, 4, {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, end), 0, 4, 2,
-               {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}),
-             D("pcx 24", PcxFile(8, 3, 1, 0, 2, {0xC3, 0x7F, 0x20, 1, 2}), 0, 2, 1, {0x7F7F01, 0x7F2002}),
-             D("pcx run", PcxFile(8, 1, 2, 1, 4, {0xC6, 5, 9, 0}), 0, 3, 2,
-               {grey5, grey5, grey5, grey5, grey5, 0x090909}),
-             D("not pcx", With(pcx, 0, "\x0b"), 27, 0, 0, {}), D("uncompressed", With(pcx, 2, "\x00"sv), 27, 0, 0, {}),
-             D("1 bit 5 planes", With(With(pcx, 3, "\x01"), 65, "\x05"), 27, 0, 0, {}),
-             D("line too short", Set(pcx, 66, 1, 2), 27, 0, 0, {}),
-             D("run cut", With(Cut(pcx, 129), 129, "\xC2"), 2, 0, 0, {}))) {
+    // rle8 from the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right, blue,
+    // end. rle4: an absolute run is padded, runs alternate nibbles. A monochrome PCX ignores its header palette.
+    for (const auto& [file, code, width, height, pixels] : std::vector<Decoded>{
+             {Cut(BmpFile(3, -2, 24, 0, 0, {~0u, ~0u}, rows), 62 + 21),
+              0,
+              3,
+              2,
+              {0xFFFF00, 0x00FFFF, 0xFF00FF, kRed, kGreen, kBlue}},
+             {BmpFile(3, 2, 4, 0, 6, pal, {0x12, 0x30, 0, 0, 0x50, 0x70, 0, 0}),
+              0,
+              3,
+              2,
+              {pal[5], p0, 0, kRed, kGreen, kBlue}},
+             {BmpFile(3, 2, 16, 0, 0, {}, {0x10, 0x42, 0xFF, 0x7F, 0, 0x80, 0, 0, 0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}),
+              0,
+              3,
+              2,
+              {kRed, kGreen, kBlue, 0x848484, kWhite, kBlack}},
+             {BmpFile(1, 1, 32, 3, 0, {0x3FF00000, 0x000FFC00, 0}, {0, 0, 0xF8, 0x3F}), 0, 1, 1, {0xFF8000}},
+             {BmpFile(4, 3, 8, 1, 8, pal, {3, 1, 0, 0, 0, 3, 2, 3, 4, 0, 1, 1, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}),
+              0,
+              4,
+              3,
+              {p0, p0, kBlue, p0, kGreen, kBlue, kWhite, kRed, kRed, kRed, kRed, p0}},
+             {BmpFile(6, 2, 4, 2, 0, g, {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}),
+              0,
+              6,
+              2,
+              {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}},
+             {With(base, 1, "A"), 27},                          // not BM
+             {Set(Set(base, 18, 16384), 22, 1025), 27},         // too many pixels
+             {Set(base, 28, 2, 2), 27},                         // 2 bits
+             {Set(base, 18, 0x80000000), 27},                   // width 2^31
+             {Set(base, 22, 0x80000000), 27},                   // height -2^31
+             {Set(rle, 22, uint32_t(-2)), 27},                  // rle top-down
+             {Set(base, 10, 71), 2},                            // pixels beyond the end
+             {With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2},  // rle rows missing
+             {With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},  // rle absolute run cut
+             {PcxFile(1, 1, 7, 0, 1, {0xA5}), 0, 8, 1, {W, 0, W, 0, 0, W, 0, W}},
+             {PcxFile(2, 1, 3, 0, 2, {0xC1, 0xC9, 0x00}), 0, 4, 1, {kEga[3], kEga[0], kEga[2], kEga[1]}},
+             {PcxFile(8, 1, 3, 1, 4, {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, end),
+              0,
+              4,
+              2,
+              {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}},
+             {PcxFile(8, 3, 1, 0, 2, {0xC3, 0x7F, 0x20, 1, 2}), 0, 2, 1, {0x7F7F01, 0x7F2002}},  // a run across planes
+             {With(pcx, 0, "\x0b"), 27},
+             {With(pcx, 2, "\x00"sv), 27},                  // uncompressed
+             {With(With(pcx, 3, "\x01"), 65, "\x05"), 27},  // 1 bit, 5 planes
+             {Set(pcx, 66, 1, 2), 27},                      // line too short
+             {With(Cut(pcx, 129), 129, "\xC2"), 2}}) {      // run cut
         DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
         const int32_t got = (file[0] == 'B' ? DecodeBmp : DecodePcx)(file, out);  // the decoder by the first byte
-        EXPECT_EQ(std::tuple(got, out.width, out.height, out.pixels), std::tuple(code, width, height, pixels)) << name;
+        EXPECT_EQ(std::tuple(got, out.width, out.height, out.pixels), std::tuple(code, width, height, pixels));
     }
 }
 
-// One call on a fresh state (A area, U plot units, T text size), then "error;area;box ...;cell ..." in pixels of
+// One call on a fresh state (A area, U plot units, T text size), then "error;area;box;cell" in pixels of
 // 1024x768: the area, a box across the middle (corners in any order) and a character cell. Y counts from the bottom.
 TEST(GraphicsState, AreaUnitsAndCells)
 {
-    const std::string kRefused = "44;0,0,1024,768;box 0,384,1024,384;cell 14,31";  // errors: 44 area, 16 units
+    const std::string kRefused = "44;0,0,1024,768;0,384,1024,384;14,31";  // errors: 44 area, 16 units
     using R = std::tuple<char, std::array<float, 4>, std::string>;
     for (const auto& [op, v, expected] :
-         Table(R{'A', {0.25f, 0.1f, 0.75f, 0.6f}, "0;256,307,768,691;box 256,499,768,499;cell 7,15"},
+         Table(R{'A', {0.25f, 0.1f, 0.75f, 0.6f}, "0;256,307,768,691;256,499,768,499;7,15"},
                R{'A', {0.5f, 0.1f, 0.5f, 0.9f}, kRefused}, R{'A', {-0.1f, 0.1f, 0.9f, 0.9f}, kRefused},
                R{'A', {0.1f, 0.1f, 0.9f, 1.1f}, kRefused},
-               R{'U', {-10, 100, 10, 200}, "0;0,0,1024,768;box 512,1532,563,1532;cell 14,31"},
-               R{'U', {10, 2, -10, 3}, "16;0,0,1024,768;box 0,1920,1024,1920;cell 14,31"},
-               R{'T', {2.0f, 1.6f}, "0;0,0,1024,768;box 0,384,1024,384;cell 27,49"},
-               R{'T', {0.5f, -1}, "0;0,0,1024,768;box 0,384,1024,384;cell 7,31"},
+               R{'U', {-10, 100, 10, 200}, "0;0,0,1024,768;512,1532,563,1532;14,31"},
+               R{'U', {10, 2, -10, 3}, "16;0,0,1024,768;0,1920,1024,1920;14,31"},
+               R{'T', {0.5f, -1}, "0;0,0,1024,768;0,384,1024,384;7,31"},
                // Pixels beyond GDI's range are held at 2^27: huge scales never reach a cast.
-               R{'U', {0, 0, 1e-30f, 1e-30f}, "0;0,0,1024,768;box 0,-134216960,134217728,-134216960;cell 14,31"})) {
+               R{'U', {0, 0, 1e-30f, 1e-30f}, "0;0,0,1024,768;0,-134216960,134217728,-134216960;14,31"})) {
         GraphicsState g;
         ResetErrorState();
         if (op == 'A') SetArea(g, v[0], v[1], v[2], v[3]);
@@ -290,8 +305,8 @@ TEST(GraphicsState, AreaUnitsAndCells)
         const PixelRect a = AreaPixels(g, 1024, 768), b = BoxPixels(g, 0, 0.5f, 1, 0.5f, 1024, 768);
         const CharacterSize c = TextCharacterSize(g, 1024, 768);
         std::ostringstream out;
-        out << QErrorInfo(1) << ';' << Join(std::array{a.left, a.top, a.right, a.bottom}) << ";box "
-            << Join(std::array{b.left, b.top, b.right, b.bottom}) << ";cell " << c.width << ',' << c.height;
+        out << QErrorInfo(1) << ';' << Join(std::array{a.left, a.top, a.right, a.bottom}) << ";"
+            << Join(std::array{b.left, b.top, b.right, b.bottom}) << ";" << c.width << ',' << c.height;
         EXPECT_EQ(out.str(), expected) << op << v[0];
     }
 }
