@@ -258,6 +258,7 @@ std::string Parse(std::FILE* file)
     for (std::size_t n = 0; n < pages.size(); ++n) {  // slot 0 is no page: nothing lands there
         note('p' + std::to_string(n) + ".title", pages[n].title.str());
         note('p' + std::to_string(n) + ".message", pages[n].message.str());
+        note('p' + std::to_string(n) + ".banner", pages[n].hasPicture ? pages[n].picture.str() : "none", "none");
     }
     return out + m.trace;
 }
