@@ -53,32 +53,20 @@ struct TextCase {
 TEST(Text, OperationsPathsNumbersAndMessages)
 {
     // Command-line words end at a blank or a tab, or at a closing quote; (I101): a hundred kept.
-    const TextCase cases[] = {{'U', "az{\xe4", "AZ{\xe4"},
-                              {'L', "AZ@[\xc4", "az@[\xc4"},
-                              {'W', "title\0Demo x\0"s, "title\0Demo |           x\0"s, "11"},
-                              {'J', "AB     ", "  AB   ", "l"},
-                              {'I', "2147483648", "0", "", 4},
-                              {'I', "     ", "0", "", 10},
-                              {'F', "0", "   ", "(I3.0)"},
-                              {'F', "12", " 12", " ( i3 ) "},
-                              {'F', "123", "****", "(I2.2)", 18},
-                              {'F', "5", std::string(120, ' '), "(I101)"},
-                              {'C', "p \"\" x\ty", "p||x|y"},
-                              {'C', "p \"unclosed quote", "p|unclosed quote"},
-                              {'P', "C:", "C:DOS", "DOS"},
-                              {'B', "[-c-]", "-c-"},
-                              {'D', "c:\\x", "C"},
-                              {'R', "\\\\srv\\share\\dir", "12"},
-                              {'M', "\\\\srv\\sh\\D", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
-                              {'Q', "1007", "Error=1007:Unable to load dialog from resource" + std::string(27, ' ')},
-                              {'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
-                              {'X', std::string(5000, 'm'), "Abnormal exit (code 1) :" + std::string(4096, 'm'), "1"},
-                              {'S', "nan", "0"},
-                              {'Y', "-3", "0"},
-                              {'Y', "-2", "-2"},
-                              {'Y', "4", "4"},
-                              {'Y', "5", "0"}};
-    for (const auto& [op, text, result, arg, error] : cases)
+    using C = TextCase;
+    for (const auto& [op, text, result, arg, error] :
+         Table(C{'U', "az{\xe4", "AZ{\xe4"}, C{'L', "AZ@[\xc4", "az@[\xc4"},
+               C{'W', "title\0Demo x\0"s, "title\0Demo |           x\0"s, "11"}, C{'J', "AB     ", "  AB   ", "l"},
+               C{'I', "2147483648", "0", "", 4}, C{'I', "     ", "0", "", 10}, C{'F', "0", "   ", "(I3.0)"},
+               C{'F', "12", " 12", " ( i3 ) "}, C{'F', "123", "****", "(I2.2)", 18},
+               C{'F', "5", std::string(120, ' '), "(I101)"}, C{'C', "p \"\" x\ty", "p||x|y"},
+               C{'C', "p \"unclosed quote", "p|unclosed quote"}, C{'P', "C:", "C:DOS", "DOS"}, C{'B', "[-c-]", "-c-"},
+               C{'D', "c:\\x", "C"}, C{'R', "\\\\srv\\share\\dir", "12"},
+               C{'M', "\\\\srv\\sh\\D", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
+               C{'Q', "1007", "Error=1007:Unable to load dialog from resource" + std::string(27, ' ')},
+               C{'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
+               C{'X', std::string(5000, 'm'), "Abnormal exit (code 1) :" + std::string(4096, 'm'), "1"},
+               C{'S', "nan", "0"}, C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}))
         EXPECT_EQ((std::pair{Apply(op, text, arg, result.size()), QErrorInfo(1)}), std::pair(result, error))
             << op << testing::PrintToString(text);
 }
@@ -207,13 +195,15 @@ TEST(Pictures, RecognitionFollowsTheTableInOrder)
               std::pair(true, false));
 }
 
-struct Decoded {
-    Bytes file;
-    int32_t code, width = 0, height = 0;
-    std::vector<uint32_t> pixels = {};
-};
+// A decoder's result code and picture, top row first (the decoder by the first byte); a failure (2 read, 27
+// unsupported) leaves it empty.
+std::tuple<int32_t, int32_t, int32_t, std::vector<uint32_t>> Decoded(const Bytes& file)
+{
+    DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
+    const int32_t code = (file[0] == 'B' ? DecodeBmp : DecodePcx)(file, out);
+    return {code, out.width, out.height, out.pixels};
+}
 
-// A decoder's result code and picture, top row first; a failure (2 read, 27 unsupported) leaves it empty.
 TEST(Pictures, Decoding)
 {
     // 24 bits, 3x2, top-down: rows of 9 bytes padded to 12, after a gap; the last row's padding is missing.
@@ -223,63 +213,40 @@ TEST(Pictures, Decoding)
     std::vector<uint32_t> g(16), end(256);  // greys; a PCX end palette
     for (uint32_t i = 0; i < 256; ++i) end[i] = (255 - i) << 16 | i;
     for (uint32_t i = 0; i < 16; ++i) g[i] = i * 0x111111;
+    // rle8 from the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right, blue,
+    // end. rle4: an absolute run is padded, runs alternate nibbles. A monochrome PCX ignores its header palette; a
+    // 24-bit one's run crosses its planes.
+    using D = std::tuple<Bytes, int32_t, int32_t, std::vector<uint32_t>>;  // file, width, height, pixels
+    for (const auto& [file, width, height, pixels] :
+         Table(D(Cut(BmpFile(3, -2, 24, 0, 0, {~0u, ~0u}, rows), 62 + 21), 3, 2,
+                 {0xFFFF00, 0x00FFFF, 0xFF00FF, kRed, kGreen, kBlue}),
+               D(BmpFile(3, 2, 4, 0, 6, pal, {0x12, 0x30, 0, 0, 0x50, 0x70, 0, 0}), 3, 2,
+                 {pal[5], p0, 0, kRed, kGreen, kBlue}),
+               D(BmpFile(3, 2, 16, 0, 0, {}, {0x10, 0x42, 0xFF, 0x7F, 0, 0x80, 0, 0, 0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}),
+                 3, 2, {kRed, kGreen, kBlue, 0x848484, kWhite, kBlack}),
+               D(BmpFile(1, 1, 32, 3, 0, {0x3FF00000, 0x000FFC00, 0}, {0, 0, 0xF8, 0x3F}), 1, 1, {0xFF8000}),
+               D(BmpFile(4, 3, 8, 1, 8, pal, {3, 1, 0, 0, 0, 3, 2, 3, 4, 0, 1, 1, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}), 4, 3,
+                 {p0, p0, kBlue, p0, kGreen, kBlue, kWhite, kRed, kRed, kRed, kRed, p0}),
+               D(BmpFile(6, 2, 4, 2, 0, g, {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}), 6, 2,
+                 {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}),
+               D(PcxFile(1, 1, 7, 0, 1, {0xA5}), 8, 1, {W, 0, W, 0, 0, W, 0, W}),
+               D(PcxFile(2, 1, 3, 0, 2, {0xC1, 0xC9, 0x00}), 4, 1, {kEga[3], kEga[0], kEga[2], kEga[1]}),
+               D(PcxFile(8, 1, 3, 1, 4, {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, end), 4, 2,
+                 {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}),
+               D(PcxFile(8, 3, 1, 0, 2, {0xC3, 0x7F, 0x20, 1, 2}), 2, 1, {0x7F7F01, 0x7F2002})))
+        EXPECT_EQ(Decoded(file), std::tuple(0, width, height, pixels));
+    // Refused: not BM, too many pixels, 2 bits, width 2^31, height -2^31, rle top-down; not PCX, uncompressed, 1 bit in
+    // 5 planes, lines too short. Cut short: pixels beyond the end, rle rows missing, an rle absolute run or a PCX run.
     const Bytes base = BmpFile(2, 2, 24, 0, 0, {}, Bytes(16, 0x40));  // 54 bytes of headers, two rows of 8
     const Bytes rle = BmpFile(2, 2, 8, 1, 1, {kRed}, {}), pcx = PcxFile(8, 1, 1, 0, 2, {0x10, 0x20});  // pcx: 2x1
-    // rle8 from the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right, blue,
-    // end. rle4: an absolute run is padded, runs alternate nibbles. A monochrome PCX ignores its header palette.
-    for (const auto& [file, code, width, height, pixels] : std::vector<Decoded>{
-             {Cut(BmpFile(3, -2, 24, 0, 0, {~0u, ~0u}, rows), 62 + 21),
-              0,
-              3,
-              2,
-              {0xFFFF00, 0x00FFFF, 0xFF00FF, kRed, kGreen, kBlue}},
-             {BmpFile(3, 2, 4, 0, 6, pal, {0x12, 0x30, 0, 0, 0x50, 0x70, 0, 0}),
-              0,
-              3,
-              2,
-              {pal[5], p0, 0, kRed, kGreen, kBlue}},
-             {BmpFile(3, 2, 16, 0, 0, {}, {0x10, 0x42, 0xFF, 0x7F, 0, 0x80, 0, 0, 0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}),
-              0,
-              3,
-              2,
-              {kRed, kGreen, kBlue, 0x848484, kWhite, kBlack}},
-             {BmpFile(1, 1, 32, 3, 0, {0x3FF00000, 0x000FFC00, 0}, {0, 0, 0xF8, 0x3F}), 0, 1, 1, {0xFF8000}},
-             {BmpFile(4, 3, 8, 1, 8, pal, {3, 1, 0, 0, 0, 3, 2, 3, 4, 0, 1, 1, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}),
-              0,
-              4,
-              3,
-              {p0, p0, kBlue, p0, kGreen, kBlue, kWhite, kRed, kRed, kRed, kRed, p0}},
-             {BmpFile(6, 2, 4, 2, 0, g, {0, 5, 0x12, 0x34, 0x50, 0, 1, 0x60, 0, 0, 3, 0xAB, 0, 1}),
-              0,
-              6,
-              2,
-              {g[10], g[11], g[10], g[0], g[0], g[0], g[1], g[2], g[3], g[4], g[5], g[6]}},
-             {With(base, 1, "A"), 27},                          // not BM
-             {Set(Set(base, 18, 16384), 22, 1025), 27},         // too many pixels
-             {Set(base, 28, 2, 2), 27},                         // 2 bits
-             {Set(base, 18, 0x80000000), 27},                   // width 2^31
-             {Set(base, 22, 0x80000000), 27},                   // height -2^31
-             {Set(rle, 22, uint32_t(-2)), 27},                  // rle top-down
-             {Set(base, 10, 71), 2},                            // pixels beyond the end
-             {With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2},  // rle rows missing
-             {With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2},  // rle absolute run cut
-             {PcxFile(1, 1, 7, 0, 1, {0xA5}), 0, 8, 1, {W, 0, W, 0, 0, W, 0, W}},
-             {PcxFile(2, 1, 3, 0, 2, {0xC1, 0xC9, 0x00}), 0, 4, 1, {kEga[3], kEga[0], kEga[2], kEga[1]}},
-             {PcxFile(8, 1, 3, 1, 4, {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, end),
-              0,
-              4,
-              2,
-              {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}},
-             {PcxFile(8, 3, 1, 0, 2, {0xC3, 0x7F, 0x20, 1, 2}), 0, 2, 1, {0x7F7F01, 0x7F2002}},  // a run across planes
-             {With(pcx, 0, "\x0b"), 27},
-             {With(pcx, 2, "\x00"sv), 27},                  // uncompressed
-             {With(With(pcx, 3, "\x01"), 65, "\x05"), 27},  // 1 bit, 5 planes
-             {Set(pcx, 66, 1, 2), 27},                      // line too short
-             {With(Cut(pcx, 129), 129, "\xC2"), 2}}) {      // run cut
-        DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
-        const int32_t got = (file[0] == 'B' ? DecodeBmp : DecodePcx)(file, out);  // the decoder by the first byte
-        EXPECT_EQ(std::tuple(got, out.width, out.height, out.pixels), std::tuple(code, width, height, pixels));
-    }
+    using F = std::pair<Bytes, int32_t>;
+    for (const auto& [file, code] : Table(
+             F{With(base, 1, "A"), 27}, F{Set(Set(base, 18, 16384), 22, 1025), 27}, F{Set(base, 28, 2, 2), 27},
+             F{Set(base, 18, 0x80000000), 27}, F{Set(base, 22, 0x80000000), 27}, F{Set(rle, 22, uint32_t(-2)), 27},
+             F{With(pcx, 0, "\x0b"), 27}, F{With(pcx, 2, "\x00"sv), 27}, F{With(With(pcx, 3, "\x01"), 65, "\x05"), 27},
+             F{Set(pcx, 66, 1, 2), 27}, F{Set(base, 10, 71), 2}, F{With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2},
+             F{With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2}, F{With(Cut(pcx, 129), 129, "\xC2"), 2}))
+        EXPECT_EQ(Decoded(file), std::tuple(code, 0, 0, std::vector<uint32_t>()));
 }
 
 // One call on a fresh state (A area, U plot units, T text size), then "error;area;box;cell" in pixels of
