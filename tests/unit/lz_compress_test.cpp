@@ -64,4 +64,26 @@ TEST(LzExpand, RefusesMalformedFiles)
         EXPECT_EQ(std::pair(ExpandLz(file).error, ExpandLz(file).data.size()), std::pair(error, std::size_t{0}));
 }
 
+// Read ten bytes at a time: a read error stays an error though the reads after it would succeed, and the end
+// of the input is read once.
+TEST(LzExpand, AReadErrorStaysAndTheEndIsReadOnce)
+{
+    const Bytes file = CompressLz(Text(std::string(300, 'x') + "tail"), 0);
+    for (int failing : {0, 3}) {
+        int reads = 0;
+        std::size_t at = 0;
+        const LzStreamResult r = ExpandLzStream(
+            [&](uint8_t* buffer, std::size_t, std::size_t& got) {
+                got = std::min<std::size_t>(10, file.size() - at);
+                std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), got, buffer);
+                at += got;
+                return ++reads != failing;
+            },
+            [](const uint8_t*, std::size_t) { return true; });
+        const int wholeReads = static_cast<int>((file.size() + 9) / 10) + 1;
+        EXPECT_EQ(std::pair(r.outcome, reads),
+                  failing ? std::pair(LzOutcome::kReadFailed, failing) : std::pair(LzOutcome::kExpanded, wholeReads));
+    }
+}
+
 }  // namespace
