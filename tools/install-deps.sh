@@ -5,7 +5,7 @@
 # benchmark.
 # When 32-bit Wine cannot be installed the rest still is.
 set -eu
-packages="cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
+packages="cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb xauth imagemagick fonts-liberation mscompress nsis twm xfonts-base wine32:i386"
 missing=""

@@ -3,7 +3,8 @@
 # and fuzz targets, then the Windows tests under Wine, the scenarios against
 # both the 64-bit build and the 32-bit release build. The last lines say what
 # went untested: the 32-bit build without 32-bit Wine, and what an optional
-# tool or root would have checked.
+# tool or root would have checked. Before them, the size of the suite and
+# whether every C++ file is as clang-format leaves it.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -22,6 +23,7 @@ else
   echo "32-bit Wine is not available: the scenarios did not run against build/win32/setup.exe"
 fi
 tools/test-ratio.sh || status=1
+tools/format-check.sh || status=1
 # What went untested for want of an optional tool, said where it is seen.
 command -v msexpand >/dev/null || echo "msexpand is not installed: the compressor's output was not checked by it"
 command -v makensis >/dev/null || echo "makensis is not installed: the peer benchmark gave no figures"

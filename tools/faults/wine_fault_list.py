@@ -71,8 +71,8 @@ FAULTS = [
      "    PaintPage(kInitialPage, 1);\n    ShowPageDialog(true);", "    PaintPage(kInitialPage, 1);\n    ShowPageDialog(false);"),
     # installer/ui/directory_page.cpp, installer/ui/background.cpp
     ("overwrite-default-yes", I + "ui/directory_page.cpp",
-     "QMsgBox(kButtonsYesNo, kIconQuestion, 2,\n                \"The directory already exists.",
-     "QMsgBox(kButtonsYesNo, kIconQuestion, 1,\n                \"The directory already exists."),
+     "QMsgBox(kButtonsYesNo, kIconQuestion, 2, kOverwriteQuestion,",
+     "QMsgBox(kButtonsYesNo, kIconQuestion, 1, kOverwriteQuestion,"),
     ("browse-offers-creation", I + "ui/directory_page.cpp", "QDlgBrowseDir(4, buffer,", "QDlgBrowseDir(64, buffer,"),
     ("make-path-no-parents", I + "ui/directory_page.cpp", "if (QErrorInfo(1) == 13) {", "if (QErrorInfo(1) == 2) {"),
     ("style3-not-reversed", I + "ui/background.cpp", "QGrColourN((bands - 1 - k) * spacing);",
