@@ -82,34 +82,29 @@ LzStreamResult ExpandLzStream(const LzReader& read, const LzWriter& write)
         }
         put += count;
     };
+    // One item of a group: a literal byte, or a match of two bytes.
+    auto item = [&](bool literal) {
+        if (literal) {
+            *put++ = in[at++];
+            return;
+        }
+        const std::size_t lo = in[at];
+        const std::size_t hi = in[at + 1];
+        at += 2;
+        copy(lo | (hi & 0xF0) << 4, (hi & 0x0F) + 3);
+    };
     for (;;) {
         while (size - at < kGroupBytes && !ended) fill();
         if (at == size) break;
         const int flags = in[at++];
         if (size - at >= kGroupBytes - 1) {
             // A whole group is there: no look at the end of the input.
-            for (int item = 0; item < 8; ++item) {
-                if (flags >> item & 1) {
-                    *put++ = in[at++];
-                    continue;
-                }
-                const std::size_t lo = in[at];
-                const std::size_t hi = in[at + 1];
-                at += 2;
-                copy(lo | (hi & 0xF0) << 4, (hi & 0x0F) + 3);
-            }
+            for (int i = 0; i < 8; ++i) item(flags >> i & 1);
         } else {
-            // The last group: it may end anywhere.
-            for (int item = 0; item < 8 && at < size; ++item) {
-                if (flags >> item & 1) {
-                    *put++ = in[at++];
-                    continue;
-                }
-                if (at + 1 == size) return end(LzOutcome::kCutMatch);
-                const std::size_t lo = in[at];
-                const std::size_t hi = in[at + 1];
-                at += 2;
-                copy(lo | (hi & 0xF0) << 4, (hi & 0x0F) + 3);
+            // The last group: it may end anywhere, but not inside a match.
+            for (int i = 0; i < 8 && at < size; ++i) {
+                if (!(flags >> i & 1) && at + 1 == size) return end(LzOutcome::kCutMatch);
+                item(flags >> i & 1);
             }
         }
         if (static_cast<std::size_t>(put - first) >= kChunk && !flush()) return end(LzOutcome::kWriteFailed);
