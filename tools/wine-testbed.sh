@@ -31,6 +31,10 @@ start_display() {
     echo "$DISPLAY" > "$testbed/display"
     return
   fi
+  # Up already: its display again, not a second Xvfb that nothing would stop.
+  if [ -f "$testbed/xvfb.pid" ] && [ -f "$testbed/display" ] && kill -0 "$(cat "$testbed/xvfb.pid")" 2>/dev/null; then
+    return
+  fi
   n=91
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$testbed/xvfb.log" 2>&1 </dev/null &
