@@ -1,28 +1,18 @@
 #include "medium_plan.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "lint_files.h"
 #include "lz_compress.h"
 #include "script/script_lines.h"
 #include "script/script_reader.h"
 
 namespace {
 
-std::string Upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
 // A medium file, kept once: a later line naming it again only counts.
 void Add(MediumPlan& plan, MediumFile file)
 {
-    const std::string key = Upper(file.medium);
     file.copies = file.picture ? 0 : 1;
     for (MediumFile& f : plan.files) {
-        if (Upper(f.medium) != key) continue;
+        if (!SameName(f.medium, file.medium)) continue;
         f.copies += file.copies;
         return;
     }
@@ -39,7 +29,7 @@ void PlanCopy(MediumPlan& plan, int32_t line, const std::string& subDir, std::st
     MediumFile file{line, subDir + std::string(source), subDir + std::string(source)};
     if (!target.empty()) {
         const LzName packed = LzCompressedName(target);
-        if (packed.error.empty() && Upper(packed.name) == Upper(std::string(source))) {
+        if (packed.error.empty() && SameName(packed.name, std::string(source))) {
             file.compressed = true;
             file.replacedChar = packed.replacedChar;
             file.product = subDir + std::string(target);
