@@ -48,6 +48,7 @@ set(INSTALLER_PORTABLE_SOURCES
   installer/system/lz_expand.cpp
   installer/system/system_lines.cpp
   installer/system/system_steps_core.cpp
+  installer/system/undo_record.cpp
   installer/script/install_plan.cpp
   installer/script/script_lines.cpp
   installer/script/script_reader.cpp
@@ -61,12 +62,14 @@ set(INSTALLER_WIN32_SOURCES
   installer/driver/installer_main.cpp
   installer/driver/install_log.cpp
   installer/driver/install_pass.cpp
+  installer/driver/change_record.cpp
   installer/script/script_parser.cpp
   installer/system/file_helpers.cpp
   installer/system/system_steps.cpp
   installer/system/shortcuts.cpp
   installer/system/variables.cpp
   installer/system/cleanup.cpp
+  installer/system/undo_system.cpp
   installer/ui/background.cpp
   installer/ui/directory_page.cpp
   installer/pages/pages.cpp

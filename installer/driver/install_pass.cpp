@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/change_record.h"
 #include "driver/install_log.h"
 #include "driver/install_pass_core.h"
 #include "driver/messages.h"
@@ -116,7 +117,9 @@ struct ToolkitPassServices final : PassServices {
     {
         QErrorInfo(1);
         QOsDirMake(path);
-        return QErrorInfo(1) == 0;
+        if (QErrorInfo(1) != 0) return false;
+        RecordChange(MakeUndoEntry(UndoKind::kDirectory, std::string(path)));
+        return true;
     }
 
     int32_t CopyExpanded(std::string_view source, std::string_view destination) override
@@ -124,7 +127,9 @@ struct ToolkitPassServices final : PassServices {
         const PathBuffer from = ZeroTerminated(source), to = ZeroTerminated(destination);
         int32_t status = -1;
         copiedSize = -1;
-        ::CopyExpanded(from.data(), to.data(), status, copiedSize, copyFailure);
+        bool replaced = false;
+        ::CopyExpanded(from.data(), to.data(), status, copiedSize, copyFailure, &replaced);
+        if (status == 0) RecordCopiedFile(to.data(), replaced);
         // Its copies are made afresh, never read-only: nothing to clear.
         copiedSource = from.data();
         copiedDestination = status == 0 ? to.data() : "";

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "driver/change_record.h"
 #include "driver/install_log.h"
 #include "driver/install_pass.h"
 #include "driver/messages.h"
@@ -163,6 +164,7 @@ void InstallerMain()
     if (IsTrue(state.runOK)) ShowStep(2, state.runOK);
     if (IsTrue(state.runOK)) InstallLogControl(-1, state.runOK);
     const bool logOpen = IsTrue(state.runOK);
+    if (logOpen) OpenChangeRecord();
     if (IsTrue(state.runOK)) ShowStep(3, state.runOK);
     if (IsTrue(state.runOK)) InstallPass(state.runOK);
     CloseTemporaryFiles();  // whatever the pass did: the steps read them, the clean-up deletes them
@@ -187,6 +189,7 @@ void InstallerMain()
         InstallLogControl(-2, closed);
     }
 
+    CloseChangeRecord();
     RemoveTemporaryFiles();
     if (state.addVariables > 0) {
         ShowStep(6, state.runOK);

@@ -183,7 +183,8 @@ void CopyExpanded(const char* source, int32_t, const char* destination, int32_t,
     CopyExpanded(source, destination, status, size, failure);
 }
 
-void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize, uint32_t& failure)
+void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize, uint32_t& failure,
+                  bool* replaced)
 {
     failure = 0;
     FileHandle from = OpenForReading(source);
@@ -251,6 +252,7 @@ void CopyExpanded(const char* source, const char* destination, int32_t& status, 
         }
     }
     if (status != 0 && (earlier || created)) DeleteFileA(written);
+    if (replaced) *replaced = earlier;
 }
 
 int64_t ExpandedSize(const char* path)

@@ -24,8 +24,10 @@ void CopyExpanded(const char* source, int32_t sourceLength, const char* destinat
 // Windows error of a failed copy (ERROR_DISK_FULL: no room for it).
 // The copy is made under a temporary name beside the destination and takes
 // its place only once whole (a read-only one included): a failed copy leaves
-// an earlier file as it was, and no temporary file.
-void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize, uint32_t& failure);
+// an earlier file as it was, and no temporary file. replaced, when given,
+// tells whether a file was there before.
+void CopyExpanded(const char* source, const char* destination, int32_t& status, int64_t& sourceSize, uint32_t& failure,
+                  bool* replaced = nullptr);
 // The size a file will have once copied: a compressed file's expanded size
 // from its header, else its size; -1 when it cannot be read.
 int64_t ExpandedSize(const char* path);

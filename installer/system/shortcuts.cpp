@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/change_record.h"
 #include "system/dde_callback.h"
 #include "system/system_lines.h"
 #include "system/system_steps.h"
@@ -77,6 +78,56 @@ bool Execute(DWORD instance, HCONV conversation, const std::string& command, DWO
 
 }  // namespace
 
+namespace {
+
+// A conversation with Program Manager, ended when it goes.
+class ProgramManager {
+public:
+    ProgramManager() : service_(instance_.id(), "PROGMAN")
+    {
+        CONVCONTEXT context{};
+        context.cb = sizeof context;
+        if (instance_.ok()) conversation_ = DdeConnect(instance_.id(), service_.get(), service_.get(), &context);
+    }
+    ProgramManager(const ProgramManager&) = delete;
+    ProgramManager& operator=(const ProgramManager&) = delete;
+    ~ProgramManager()
+    {
+        if (conversation_) DdeDisconnect(conversation_);
+    }
+    DWORD id() const { return instance_.id(); }
+    HCONV get() const { return conversation_; }
+
+private:
+    DdeInstance instance_;
+    DdeString service_;
+    HCONV conversation_ = nullptr;
+};
+
+}  // namespace
+
+bool ProgramManagerExecute(const std::string& commands)
+{
+    ProgramManager progman;
+    return progman.get() && Execute(progman.id(), progman.get(), commands, 10000);
+}
+
+bool ProgramManagerRequest(const std::string& item, std::string& reply)
+{
+    ProgramManager progman;
+    if (!progman.get()) return false;
+    DdeString name(progman.id(), item.c_str());
+    HDDEDATA data = DdeClientTransaction(nullptr, 0, progman.get(), name.get(), CF_TEXT, XTYP_REQUEST, 5000, nullptr);
+    if (data == nullptr || data == reinterpret_cast<HDDEDATA>(1)) return false;
+    DWORD size = 0;
+    const BYTE* bytes = DdeAccessData(data, &size);
+    reply.assign(reinterpret_cast<const char*>(bytes), bytes ? size : 0);
+    reply.resize(reply.find('\0') == std::string::npos ? reply.size() : reply.find('\0'));
+    DdeUnaccessData(data);
+    DdeFreeDataHandle(data);
+    return true;
+}
+
 bool AddProgramItems(std::span<const ShortcutEntry> entries)
 {
     if (entries.empty()) return true;
@@ -93,9 +144,12 @@ bool AddProgramItems(std::span<const ShortcutEntry> entries)
     bool added = RequestGroups(instance.id(), conversation, groupsItem.get(), groups);
     for (std::size_t i = 0; added && i < entries.size(); ++i) {
         const ShortcutEntry& e = entries[i];
-        added = Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000) &&
-                Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000);
-        if (!groups.Contains(e.group)) groups.Add(e.group);
+        const bool made = !groups.Contains(e.group);
+        added = Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000);
+        if (added && made) RecordChange(MakeUndoEntry(UndoKind::kGroup, e.group));
+        added = added && Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000);
+        if (added) RecordChange(MakeUndoEntry(UndoKind::kItem, e.group, e.item));
+        if (made) groups.Add(e.group);
     }
     DdeDisconnect(conversation);
     return added;

@@ -59,6 +59,15 @@ std::array<std::string, 3> AssociationLines(std::string_view arguments, bool win
             root + type + "\\shell\\open\\command = " + (win32s ? command : '"' + command + '"') + " %1"};
 }
 
+bool SplitRegistryLine(std::string_view line, std::string& key, std::string& value)
+{
+    const std::size_t equals = line.find(" = ");
+    if (!line.starts_with(kClassesRoot) || equals == std::string_view::npos) return false;
+    key = line.substr(kClassesRoot.size(), equals - kClassesRoot.size());
+    value = line.substr(equals + 3);
+    return !key.empty();
+}
+
 bool AssociationHasFields(std::string_view arguments)
 {
     BarFields fields;

@@ -33,6 +33,9 @@ static_assert(kEndMarker.size() == 46);
 // A temporary file's path: the trimmed installation directory and the name.
 FixedText<261> TemporaryFilePath(std::string_view name);
 
+// A regedit.$t$ line taken apart: "HKEY_CLASSES_ROOT\KEY = VALUE"; false for any other line.
+bool SplitRegistryLine(std::string_view line, std::string& key, std::string& value);
+
 // A grpinf.$t$ entry: the program line's argument text as it stands.
 std::string ShortcutLine(std::string_view arguments);
 // A variab.$t$ entry; <defdir> is replaced in the arguments themselves.

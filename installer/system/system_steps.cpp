@@ -5,12 +5,15 @@
 #include <array>
 #include <cstring>
 
+#include "driver/change_record.h"
 #include "driver/install_log.h"
 #include "errors/errors.h"
+#include "script/script_reader.h"
 #include "system/file_helpers.h"
 #include "system/system_steps.h"
 #include "system/system_steps_core.h"
 #include "utilities/os.h"
+#include "utilities/owned_file.h"
 #include "windows/message_box.h"
 
 namespace {
@@ -74,6 +77,19 @@ struct ToolkitSystemServices final : SystemServices {
         std::memcpy(buffer.data(), path.data(), path.size());
         ToShortPathName(buffer.data(), static_cast<int32_t>(buffer.size()));
         return std::string(buffer.data());
+    }
+
+    void RecordChange(const UndoEntry& entry) override { ::RecordChange(entry); }
+
+    void RecordRegistryScript(const std::string& path) override
+    {
+        OwnedFile script(std::fopen(path.c_str(), "rb"));
+        ScriptLine line;
+        while (script && ReadScriptLine(script.get(), line) == ScriptRead::kLine) {
+            std::string key, value;
+            if (SplitRegistryLine(line.trimmed(), key, value))
+                RecordRegistryValue("HKCR", key, "", StringData(REG_SZ, value));
+        }
     }
 
     bool RunRegistryEditor(std::string_view commandLine) override

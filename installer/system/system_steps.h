@@ -28,6 +28,12 @@ void RestartWindows(int32_t& status);
 // It ends at the first transaction that fails or times out (a hung Program
 // Manager holds the run once, not once an entry); true when all were added.
 bool AddProgramItems(std::span<const ShortcutEntry> entries);
+// Program Manager for the uninstaller, one conversation each: the commands
+// sent as one (false when they were not all carried out), and the text of a
+// request (false without an answer).
+bool ProgramManagerExecute(const std::string& commands);
+bool ProgramManagerRequest(const std::string& item, std::string& reply);
+
 // One environment value in the registry, of the user or, for Administrator,
 // of the machine; status: RegSetValueExA's result.
 void SetEnvironmentValue(int32_t& status, const char* name, int32_t nameLength, const char* value, int32_t valueLength);

@@ -101,13 +101,14 @@ bool WriteWhole(SystemServices& s, const std::string& path, std::string_view byt
 }
 
 // AUTOEXEC.BAT with the block put in: before an end-of-file mark, which
-// COMMAND.COM stops reading at, and after a line end.
-std::string WithBlock(const std::string& autoexec, std::string_view block)
+// COMMAND.COM stops reading at, and after a line end. inserted: the text put in.
+std::string WithBlock(const std::string& autoexec, std::string_view block, std::string& inserted)
 {
     const std::size_t mark = std::min(autoexec.find('\x1A'), autoexec.size());
     std::string result = autoexec.substr(0, mark);
-    if (!result.empty() && result.back() != '\n') result.append("\r\n");
-    return result.append(block).append(autoexec.substr(mark));
+    inserted = !result.empty() && result.back() != '\n' ? "\r\n" : "";
+    inserted.append(block);
+    return result.append(inserted).append(autoexec.substr(mark));
 }
 
 // Puts the block into AUTOEXEC.BAT whole or not at all: its old bytes stay
@@ -121,7 +122,10 @@ bool AddBlock(SystemServices& s, const std::string& path, std::string_view block
         s.Delete(copy);
         return false;
     }
-    const bool added = WriteWhole(s, path, WithBlock(old, block));
+    std::string inserted;
+    const std::string changed = WithBlock(old, block, inserted);
+    s.RecordChange(MakeUndoEntry(UndoKind::kAutoexec, path, inserted));
+    const bool added = WriteWhole(s, path, changed);
     if (added || WriteWhole(s, path, old)) s.Delete(copy);  // else the copy is all there is
     return added;
 }
@@ -272,6 +276,7 @@ void ApplyAssociations(Logical& runOK, SystemServices& s)
         s.Tell(kIconInformation, kAssociationsFailed, kInstallationError);
         return;
     }
+    s.RecordRegistryScript(path);
     // The short form, and quotes: a directory with blanks and no short name stays one argument.
     if (!s.RunRegistryEditor("regedit /s \"" + std::string(TrimmedText(s.ShortPath(path))) + "\"")) {
         s.Tell(kIconInformation, kAssociationsFailed, kInstallationError);

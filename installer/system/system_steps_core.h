@@ -13,6 +13,7 @@
 
 #include "driver/install_state.h"
 #include "system/system_lines.h"
+#include "system/undo_record.h"
 
 struct SystemServices {
     virtual ~SystemServices() = default;
@@ -36,6 +37,9 @@ struct SystemServices {
     virtual std::string ShortPath(std::string_view path) = 0;
     // Runs "regedit /s FILE" and waits a while for it to end; false when it could not be run or did not end.
     virtual bool RunRegistryEditor(std::string_view commandLine) = 0;
+    // The record for the uninstaller: a change about to be made, and the values a registry script will set.
+    virtual void RecordChange(const UndoEntry&) {}
+    virtual void RecordRegistryScript(const std::string&) {}
 };
 
 // Collectors, called by the install pass with a line's argument text;

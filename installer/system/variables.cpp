@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "driver/change_record.h"
 #include "system/system_lines.h"
 #include "system/system_steps.h"
 
@@ -35,13 +36,18 @@ constexpr std::array<const char*, 5> kMachineEnvironment = {"SYSTEM", "CurrentCo
 
 // The keys down to the environment of this user, or of the machine for
 // Administrator; opened one below the other, closed in reverse order.
-std::vector<std::unique_ptr<RegistryKey>> OpenEnvironment(REGSAM access)
+bool ForMachine()
 {
     std::array<char, 257> user{};
     DWORD size = static_cast<DWORD>(user.size());
     if (!GetUserNameA(user.data(), &size)) user[0] = '\0';
+    return IsMachineEnvironmentUser(user.data());
+}
+
+std::vector<std::unique_ptr<RegistryKey>> OpenEnvironment(REGSAM access)
+{
     std::vector<std::unique_ptr<RegistryKey>> keys;
-    if (IsMachineEnvironmentUser(user.data())) {
+    if (ForMachine()) {
         HKEY parent = HKEY_LOCAL_MACHINE;
         for (std::size_t i = 0; i < kMachineEnvironment.size(); ++i) {
             const REGSAM last = i + 1 < kMachineEnvironment.size() ? KEY_READ : access;
@@ -63,6 +69,13 @@ void CloseInReverse(std::vector<std::unique_ptr<RegistryKey>>& keys)
 
 void SetEnvironmentValue(int32_t& status, const char* name, int32_t, const char* value, int32_t)
 {
+    if (ForMachine()) {
+        std::string key;
+        for (const char* part : kMachineEnvironment) key.append(key.empty() ? "" : "\\").append(part);
+        RecordRegistryValue("HKLM", key, name, StringData(REG_EXPAND_SZ, value));
+    } else {
+        RecordRegistryValue("HKCU", "Environment", name, StringData(REG_EXPAND_SZ, value));
+    }
     std::vector<std::unique_ptr<RegistryKey>> keys = OpenEnvironment(KEY_WRITE);
     status = static_cast<int32_t>(RegSetValueExA(keys.back()->get(), name, 0, REG_EXPAND_SZ,
                                                  reinterpret_cast<const BYTE*>(value),

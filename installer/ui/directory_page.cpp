@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/change_record.h"
 #include "driver/messages.h"
 #include "errors/errors.h"
 #include "pages/pages.h"
@@ -68,7 +69,8 @@ void MakeDirectoryPath(std::span<char> path, int32_t length)
             MakeDirectoryPath(path, static_cast<int32_t>(slash));
     }
     QOsDirMake(directory);
-    QErrorInfo(1);  // an existing or uncreatable directory shows up later, when files go there
+    // An existing or uncreatable directory shows up later, when files go there.
+    if (QErrorInfo(1) == 0) RecordChange(MakeUndoEntry(UndoKind::kDirectory, std::string(TrimmedText(directory))));
 }
 
 void ChooseInstallDirectory(int32_t mode, Logical& accepted)

@@ -69,6 +69,7 @@ namespace {
 using namespace robot;
 
 std::string directory, program, probe;  // the runner's arguments
+bool program32 = false;                 // a 32-bit program: its HKLM\Software is the 32-bit view
 
 std::string WindowsPath(std::string p)
 {
@@ -188,22 +189,82 @@ HKEY Root(const std::string& key)
                                      : HKEY_LOCAL_MACHINE;
 }
 
+// A key opened in the view the program under test has of it.
+HKEY Open(const std::string& key, REGSAM access)
+{
+    HKEY h = nullptr;
+    const REGSAM view = program32 && key.starts_with("HKLM") ? KEY_WOW64_32KEY : 0;
+    const std::string subkey = key.size() > 5 ? key.substr(5) : "";
+    return RegOpenKeyExA(Root(key), subkey.c_str(), 0, access | view, &h) == ERROR_SUCCESS ? h : nullptr;
+}
+
 std::string ValueOf(const std::string& key, const std::string& name)
 {
     char data[1024] = {};
     DWORD type = 0, size = sizeof data - 1;
-    if (RegGetValueA(Root(key), key.substr(5).c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) !=
-        ERROR_SUCCESS)
-        return "none";
+    HKEY h = Open(key, KEY_READ);
+    const LONG status =
+        h ? RegQueryValueExA(h, name.c_str(), nullptr, &type, LPBYTE(data), &size) : ERROR_FILE_NOT_FOUND;
+    if (h) RegCloseKey(h);
+    if (status != ERROR_SUCCESS) return "none";
     return (type == REG_EXPAND_SZ ? "expand " : type == REG_SZ ? "sz " : "type" + std::to_string(type) + " ") + data;
 }
 
 void DeleteValue(const std::string& key, const std::string& name)
 {
-    if (HKEY h; RegOpenKeyExA(Root(key), key.substr(5).c_str(), 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+    if (HKEY h = Open(key, KEY_SET_VALUE)) {
         RegDeleteValueA(h, name.c_str());
         RegCloseKey(h);
     }
+}
+
+std::vector<std::string> SubkeysOf(const std::string& key)
+{
+    std::vector<std::string> subkeys;
+    HKEY h = Open(key, KEY_READ);
+    if (!h) return subkeys;
+    char name[512];
+    for (DWORD i = 0, n = sizeof name; RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) == 0;
+         ++i, n = sizeof name)
+        subkeys.push_back(name);
+    RegCloseKey(h);
+    return subkeys;
+}
+
+void DeleteKeyTree(const std::string& key)
+{
+    for (const std::string& k : SubkeysOf(key)) DeleteKeyTree(key + "\\" + k);
+    if (HKEY parent = Open(key.substr(0, key.rfind('\\')), KEY_WRITE)) {
+        RegDeleteKeyA(parent, key.substr(key.rfind('\\') + 1).c_str());
+        RegCloseKey(parent);
+    }
+}
+
+// What a registry key or a path holds, all the way down: values with their types and data, files with their bytes.
+std::string StateOf(const std::string& item)
+{
+    std::string state;
+    if (item.starts_with("HK")) {
+        HKEY h = Open(item, KEY_READ);
+        if (!h) return "(none)";
+        char name[512];
+        BYTE data[4096];
+        for (DWORD i = 0, n = sizeof name, type = 0, size = sizeof data;
+             RegEnumValueA(h, i, name, &n, nullptr, &type, data, &size) == ERROR_SUCCESS;
+             ++i, n = sizeof name, size = sizeof data)
+            state += std::string(name) + "=" + std::to_string(type) + ":" + std::string(data, data + size) + "\n";
+        RegCloseKey(h);
+        for (const std::string& k : SubkeysOf(item)) state += "[" + k + "]\n" + StateOf(item + "\\" + k);
+        return state;
+    }
+    if (!DirectoryExists(item)) return FileExists(item) ? ReadFile(item) : "(none)";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((item + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (std::string name = found.cFileName; name != "." && name != "..")
+            state += name + ":" + StateOf(item + "\\" + name) + "\n";
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return state;
 }
 
 // A hidden top-level window of the runner, made before the program starts: it refuses the end of the session (so a
@@ -296,6 +357,7 @@ public:
         for (const std::string& p : machinePaths_) Remove(p);
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
+        if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\uninst.exe");
         if (!givenMedium_) RemoveTree(medium_);
         DeleteFileA(output_.c_str());
     }
@@ -353,6 +415,7 @@ private:
     Duration patience_ = 5s, windowPatience_ = kPatience;
     bool givenMedium_ = false, versionSet_ = false;
     std::set<std::pair<std::string, std::string>> values_;  // registry values checked: removed before and after
+    std::vector<std::pair<std::string, std::string>> snapshot_;
     VetoWindow veto_;
 };
 
@@ -515,6 +578,25 @@ bool Scenario::Step(const std::string& line)
     if (verb == "version") {
         versionSet_ = true;
         SetWineVersionFor("setup.exe", rest);
+        SetWineVersionFor("uninst.exe", rest);
+    }
+    if (verb == "nokey") DeleteKeyTree(rest);
+    if (verb == "restart") {  // what Windows does at its next start: the files and directories it was to remove
+        StartOptions options;
+        options.workingDirectory = "C:\\";
+        Process boot = Process::Start("wineboot.exe -r", options);
+        return boot.WaitForExit(kPatience, nullptr) || Fail("wineboot -r did not end");
+    }
+    if (verb == "snapshot") {  // ITEM|ITEM...: keys and paths, to find as they are now with "unchanged"
+        snapshot_.clear();
+        for (const std::string& item : Split(rest, '|')) snapshot_.emplace_back(item, StateOf(Expanded(item)));
+        return true;
+    }
+    if (verb == "unchanged") {
+        for (const auto& [item, state] : snapshot_)
+            if (StateOf(Expanded(item)) != state)
+                return Fail(item + " changed: now " + StateOf(Expanded(item)).substr(0, 300));
+        return true;
     }
     if (verb == "progman") veto_.groups_ = Replaced(rest, "|", "\r\n");
     if (verb == "veto" || verb == "progman") return veto_.Start();
@@ -524,16 +606,23 @@ bool Scenario::Step(const std::string& line)
     if (verb == "endsession") return !WaitUntil(asked, 1500ms) || Fail("the session was asked to end");  // 1.5 s
     if (verb == "settingchange") return Expect("setting change", rest, [&] { return veto_.Changed(); });
     // The program and its windows.
-    if (verb == "run") {
+    if (verb == "run" || verb == "start") {  // start: PROGRAM ARGUMENTS, a program on the machine
         StartOptions options;
+        root_ = client_ = nullptr;  // the windows of the program before are no more
         options.outputFile = "C:\\robot-" + name_ + ".txt";
         output_ = options.outputFile;
         std::string command = '"' + WindowsPath(probe) + '"' + rest.substr(std::min<std::size_t>(rest.size(), 5));
-        if (!rest.starts_with("probe")) {
+        if (verb == "start") {
+            options.workingDirectory = "C:\\";
+            command = rest;
+        } else if (!rest.starts_with("probe")) {
             std::string text;
             for (const std::string& l : script_) text += l + "\r\n";
             if (!script_.empty()) WriteFile(medium_ + "\\INSTALL.LST", text);
             CopyFileA(WindowsPath(program).c_str(), (medium_ + "\\SETUP.EXE").c_str(), FALSE);
+            // The uninstaller built with it goes beside it, as mkmedia puts it.
+            const std::string uninst = WindowsPath(program).substr(0, WindowsPath(program).find_last_of("\\/") + 1);
+            CopyFileA((uninst + "uninst.exe").c_str(), (medium_ + "\\UNINST.EXE").c_str(), FALSE);
             options.workingDirectory = "C:\\";
             command = '"' + medium_ + "\\SETUP.EXE\"";
         }
@@ -654,15 +743,13 @@ bool Scenario::Step(const std::string& line)
         }
         return Expect("exit code", std::stoul(rest), [&] { return code; });
     }
-    if (verb == "output") {
-        return Expect("output", rest, [&] {
-            const std::string out = ReadFile(output_);
-            return out.substr(0, out.find('\r'));
-        });
+    if (verb == "output") {  // how the program's output begins, "\r" as CR LF
+        const std::string begins = Replaced(rest, "\r", "\r\n");
+        return Expect("output", begins, [&] { return ReadFile(output_).substr(0, begins.size()); });
     }
     // The verbs that did what they say, and those read before the scenario runs.
-    const std::set<std::string> done = {"lst",   "set",     "include", "repeat", "patience", "write",
-                                        "leave", "version", "needs",   "prefix", "user",     "medium"};
+    const std::set<std::string> done = {"lst",     "set",   "include", "repeat", "patience", "write", "leave",
+                                        "version", "needs", "prefix",  "user",   "medium",   "nokey"};
     return done.contains(verb);
 }
 
@@ -673,6 +760,10 @@ int main(int argc, char** argv)
     if (argc < 3) return 100;
     directory = WindowsPath(argv[1]);
     program = argv[2];
+    // The machine field of the program's header: 0x14C for i386.
+    const std::string header = ReadFile(WindowsPath(program)).substr(0, 4096);
+    program32 = header.size() > 0x40 &&
+                header.compare(*reinterpret_cast<const uint32_t*>(&header[0x3C]) + 4, 2, "\x4C\x01") == 0;
     probe = argc > 3 ? argv[3] : "";
     int failed = 0;
     WIN32_FIND_DATAA found;

@@ -114,6 +114,7 @@ TEST(Mkmedia, MakesMediaAndRefusesBadInput)
         std::replace(script.begin(), script.end(), '|', '\n');
         Write(root / "INSTALL.LST", script);
         Write(root / "setup.exe", "MZ setup");
+        Write(root / "uninst.exe", "MZ uninst");
         const std::string command = std::string(MKMEDIA) + " --setup " + (root / "setup.exe").string() + " " +
                                     c.options + " " + (root / "product").string() + " " +
                                     (root / "INSTALL.LST").string() + " " + (root / "out").string() + " >" +
@@ -123,9 +124,9 @@ TEST(Mkmedia, MakesMediaAndRefusesBadInput)
         for (std::size_t at; (at = messages.find((root / "INSTALL.LST").string())) != std::string::npos;)
             messages.replace(at, (root / "INSTALL.LST").string().size(), "S");
         std::map<std::string, std::string> medium = Medium(root / "out");
-        const bool whole = c.status == 2 || (medium["INSTALL.LST"] == script && medium["SETUP.EXE"] == "MZ setup");
-        medium.erase("INSTALL.LST");
-        medium.erase("SETUP.EXE");
+        const bool whole = c.status == 2 || (medium["INSTALL.LST"] == script && medium["SETUP.EXE"] == "MZ setup" &&
+                                             medium["UNINST.EXE"] == "MZ uninst");
+        for (const char* name : {"INSTALL.LST", "SETUP.EXE", "UNINST.EXE"}) medium.erase(name);
         EXPECT_EQ(std::tuple(WEXITSTATUS(status), messages, medium, whole, fs::exists(root / "out.mkmedia-partial")),
                   std::tuple(c.status, c.messages, c.medium, true, false));
     }

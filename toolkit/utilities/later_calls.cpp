@@ -148,6 +148,18 @@ DWORD WaitForHandlesOrInput(DWORD count, const HANDLE* handles, DWORD millisecon
     return MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds, QS_ALLINPUT);
 }
 
+bool RemoveAtRestart(const char* path, bool directory)
+{
+    using MoveFileExFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);
+    if (auto* moveEx = LaterCall<MoveFileExFn>("kernel32.dll", "MoveFileExA")) {
+        if (moveEx(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    }
+    char shortPath[MAX_PATH] = {};
+    if (directory || !GetShortPathNameA(path, shortPath, MAX_PATH)) return false;
+    return WritePrivateProfileStringA("rename", "NUL", shortPath, "WININIT.INI") != 0;
+}
+
 bool MoveReplacing(const char* from, const char* to)
 {
     using MoveFileExFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);

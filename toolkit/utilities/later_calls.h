@@ -41,6 +41,10 @@ DWORD WaitForHandlesOrInput(DWORD count, const HANDLE* handles, DWORD millisecon
 // goes; if that fails the old one gets its name back). false: nothing changed.
 bool MoveReplacing(const char* from, const char* to);
 
+// Has a file, or an empty directory, removed at the next start of Windows
+// (MoveFileExA, else a file through WININIT.INI, which has no way for a directory).
+bool RemoveAtRestart(const char* path, bool directory);
+
 // Registers the common control classes (InitCommonControlsEx, else InitCommonControls).
 void StartCommonControls(DWORD classes);
 

@@ -1,6 +1,7 @@
 // mkmedia: turns a product folder into a finished installation medium.
 //   mkmedia [--force] [--setup SETUP.EXE] PRODUCT_DIR INSTALL.LST OUT_DIR
-// Writes SETUP.EXE (by default the setup.exe beside this program), the script
+// Writes SETUP.EXE (by default the setup.exe beside this program) and the
+// UNINST.EXE beside it, the script
 // and every file its copy lines take from the medium: compressed under the
 // name the script gives (DEMO.EX_ for DEMO.EXE), or as they are; page
 // pictures are checked drawable. Everything goes into a folder beside OUT_DIR
@@ -116,6 +117,10 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!fs::is_regular_file(setup)) run.Say(0, true, "no setup program " + setup.string() + " (--setup names it)");
+    // The uninstaller comes with the setup program it was built with.
+    const fs::path uninstaller = setup.parent_path() / "uninst.exe";
+    if (!fs::is_regular_file(uninstaller))
+        run.Say(0, false, "no uninst.exe beside " + setup.string() + ": the installation cannot be undone");
     std::FILE* script = std::fopen(scriptPath.string().c_str(), "rb");
     if (!script) {
         run.Say(0, true, "cannot read the script");
@@ -156,6 +161,8 @@ int main(int argc, char** argv)
     Bytes bytes;
     written = written && ReadWhole(scriptPath, bytes) && WriteBytes(temporary / "INSTALL.LST", bytes);
     written = written && fs::copy_file(setup, temporary / "SETUP.EXE", error);
+    if (fs::is_regular_file(uninstaller))
+        written = written && fs::copy_file(uninstaller, temporary / "UNINST.EXE", error);
     uint64_t bytesIn = 0, bytesOut = 0, expanded = 0, onMedium = 0;
     const auto started = std::chrono::steady_clock::now();
     const bool terminal = isatty(fileno(stderr)) != 0;  // progress only where someone watches
