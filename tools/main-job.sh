@@ -1,9 +1,10 @@
 #!/bin/sh
-# The main job: builds setup.exe (the 32-bit release and the 64-bit build),
-# lays out the demo medium in build/demo-medium and installs it under Wine.
-# With a display (DISPLAY set) you click through the installation yourself;
-# without one the robot does, in an Xvfb of the test bed's own. Either way it
-# ends by showing where the files went and the installation log.
+# The main job: builds setup.exe and uninst.exe (the 32-bit release and the
+# 64-bit build), lays out the demo medium in build/demo-medium with mkmedia,
+# installs it under Wine and removes it again with the uninstaller it left.
+# With a display (DISPLAY set) you click through both yourself; without one
+# the robot does, in an Xvfb of the test bed's own. It shows where the files
+# went, the installation log and the record, and what the uninstaller left.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -49,3 +50,24 @@ echo "installed into C:\\DEMO, that is $target:"
 echo
 echo "C:\\DEMO\\INSTALL.LOG:"
 tr -d '\r' <"$target/INSTALL.LOG"
+echo
+echo "C:\\DEMO\\UNINST.DAT, the record the uninstaller undoes from its last line up:"
+tr -d '\r' <"$target/UNINST.DAT"
+
+echo
+if [ -n "$display" ]; then
+  echo "uninstalling with C:\\DEMO\\UNINST.EXE: answer its questions"
+  run 'C:\DEMO\UNINST.EXE'
+else
+  echo "uninstalling with C:\\DEMO\\UNINST.EXE: the robot answers"
+  run "$PWD/build/win64/tests/e2e/e2e_runner.exe" "$PWD/examples/demo-uninstall" "$PWD/$build/setup.exe"
+fi
+# A running program cannot delete its own file: the uninstaller and its
+# directory go when Windows next starts, which wineboot -r does here.
+run wineboot -r
+if [ -e "$target" ]; then
+  echo "left in C:\\DEMO:"
+  ls -la "$target"
+else
+  echo "C:\\DEMO is gone, and with it everything the installation made"
+fi
