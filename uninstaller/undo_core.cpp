@@ -2,6 +2,7 @@
 #include "undo_core.h"
 
 #include <cstddef>
+#include <set>
 
 namespace {
 
@@ -39,6 +40,9 @@ public:
 
     void One(const UndoEntry& e)
     {
+        // A file or an item a later installation into the same directory made again: the newest entry decides.
+        const bool once = e.kind == UndoKind::kFile || e.kind == UndoKind::kReplaced || e.kind == UndoKind::kItem;
+        if (once && !seen_.insert(Folded(e.path + "\\" + e.name)).second) return;
         switch (e.kind) {
         case UndoKind::kFile: return File(e);
         case UndoKind::kReplaced:
@@ -188,6 +192,7 @@ private:
     const bool dry_;
     UndoServices& s_;
     int selfEntries_ = 0;
+    std::set<std::string> seen_;
     bool failed_ = false, selfDone_ = false, selfLater_ = false;
     std::string selfPath_;
 };
