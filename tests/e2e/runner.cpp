@@ -14,7 +14,7 @@
 //             set KEYWORD REST   replaces the next script line of that keyword
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it (packedfill NAME BYTES)
-//             fill NAME BYTES    readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
+//             readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
 //             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
 //                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
 //             medium PATH        an existing medium, used as it is and left in place
@@ -26,12 +26,14 @@
 //                                "\r" is CR LF, {date} today's date as 06 Dec 2026
 //             nofile PATH (may hold * and ?)    leave PATH BYTES (a file that leaves BYTES free on its drive)
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
-//             version win31|win95|win7 (of setup.exe)   paths may hold %VARIABLES%
+//             version win31|win95|win7 (of setup.exe and uninst.exe)   paths may hold %VARIABLES%
+//             nokey KEY (removed with its subkeys)   snapshot ITEM|ITEM... (keys, paths), later unchanged
+//             restart (what Windows does at its next start: files and directories it was to remove go)
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
 //             progman GROUPS|hung (with veto: a Program Manager)   dde TEXT (the commands it ran)
 //             prefix nodrives    runs only in the test bed's prefix without drives
 //             user Administrator runs only in the sessions of that user
-//   run       run setup | run probe ARGS
+//   run       run setup | run probe ARGS | start PROGRAM ARGS (on the machine)   output TEXT (how its output begins)
 //   windows   root CAPTION       the root window (pixel positions are in its client area)
 //             dialog CAPTION     a dialog becomes the current window
 //             box CAPTION        a message box becomes the current window; says TEXT
@@ -490,7 +492,6 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
     if (verb == "put") return Put(word, tail);
-    if (verb == "fill") return Put(word, std::string(std::stoul(tail), 'x'));
     if (verb == "cut" || verb == "poke") {
         std::string bytes = ReadFile(medium_ + "\\" + word);
         if (verb == "cut") return Put(word, bytes.substr(0, std::stoul(tail)));
