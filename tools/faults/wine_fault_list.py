@@ -86,12 +86,24 @@ FAULTS = [
      "InstallLogWrite(kLogCopiedFile, text);"),
     # installer/system/shortcuts.cpp
     ("item-before-group", I + "system/shortcuts.cpp",
-     "        added = Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000) &&\n"
-     "                Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000);\n",
-     "        added = Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000) &&\n"
-     "                Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000);\n"),
-    ("group-not-remembered", I + "system/shortcuts.cpp", "        if (!groups.Contains(e.group)) groups.Add(e.group);\n",
-     ""),
+     "added = Execute(instance.id(), conversation, GroupCommand(groups, e.group), 10000);",
+     "added = Execute(instance.id(), conversation, AddItemCommand(e.command, e.item), 1000);"),
+    ("group-not-remembered", I + "system/shortcuts.cpp", "        if (made) groups.Add(e.group);\n", ""),
+    # the installation's record for the uninstaller
+    ("record-file-not-flushed", I + "driver/change_record.cpp", "    std::fflush(f);\n", ""),
+    ("record-replaced-as-made", I + "driver/change_record.cpp", "entry.kind = UndoKind::kReplaced;", ""),
+    ("record-value-after-set", I + "system/variables.cpp", "        RecordRegistryValue(\"HKCU\", \"Environment\", name,",
+     "        if (false) RecordRegistryValue(\"HKCU\", \"Environment\", name,"),
+    ("record-no-registry-script", I + "system/system_steps_core.cpp", "    s.RecordRegistryScript(path);\n", ""),
+    ("record-block-without-line-end", I + "system/system_steps_core.cpp",
+     "s.RecordChange(MakeUndoEntry(UndoKind::kAutoexec, path, inserted));",
+     "s.RecordChange(MakeUndoEntry(UndoKind::kAutoexec, path, std::string(block)));"),
+    ("uninst-self-not-scheduled", "uninstaller/uninst_main.cpp",
+     "return RemoveAtRestart(path.c_str(), false) ? Removal::kAtRestart : Removal::kNot;", "return Removal::kNot;"),
+    ("uninst-write-in-place", "uninstaller/uninst_main.cpp", "if (written && MoveReplacing(temporary, path.c_str())) return true;",
+     "if (written && CopyFileA(temporary, path.c_str(), FALSE)) return DeleteFileA(temporary), true;"),
+    ("uninst-group-folder-any", "uninstaller/uninst_main.cpp", "return IsEmptyDirectory(folder) ? Group::kEmpty : Group::kItems;",
+     "return Group::kEmpty;"),
     # installer/system/variables.cpp
     ("variable-not-expandable", I + "system/variables.cpp", "name, 0, REG_EXPAND_SZ,", "name, 0, REG_SZ,"),
     ("machine-key-read-only", I + "system/variables.cpp", "? KEY_READ : access;", "? access : KEY_READ;"),
