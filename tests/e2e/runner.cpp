@@ -28,7 +28,7 @@
 //             reg KEY|NAME|sz or expand|DATA   noreg KEY|NAME (KEY under HKCR, HKCU, HKLM; removed before and after)
 //             version win31|win95|win7 (of setup.exe and uninst.exe)   paths may hold %VARIABLES%
 //             nokey KEY (removed with its subkeys)   snapshot ITEM|ITEM... (keys, paths), later unchanged
-//             restart (what Windows does at its next start: files and directories it was to remove go)
+//             restart (what Windows does at its next start: files and directories it was to remove go)   kill
 //             veto (a window that refuses the end of the session)   endsession 1|0   settingchange TEXT
 //             progman GROUPS|hung (with veto: a Program Manager)   dde TEXT (the commands it ran)
 //             prefix nodrives    runs only in the test bed's prefix without drives
@@ -582,15 +582,18 @@ bool Scenario::Step(const std::string& line)
         SetWineVersionFor("uninst.exe", rest);
     }
     if (verb == "nokey") DeleteKeyTree(rest);
+    if (verb == "kill") process_.Kill();
     if (verb == "restart") {  // what Windows does at its next start: the files and directories it was to remove
         StartOptions options;
         options.workingDirectory = "C:\\";
         Process boot = Process::Start("wineboot.exe -r", options);
         return boot.WaitForExit(kPatience, nullptr) || Fail("wineboot -r did not end");
     }
-    if (verb == "snapshot") {  // ITEM|ITEM...: keys and paths, to find as they are now with "unchanged"
+    if (verb == "snapshot") {  // ITEM|ITEM...: keys and paths (none: the last ones), for "unchanged" to compare
+        std::vector<std::string> items = Split(rest, '|');
+        for (const auto& [item, state] : snapshot_) items.push_back(item);
         snapshot_.clear();
-        for (const std::string& item : Split(rest, '|')) snapshot_.emplace_back(item, StateOf(Expanded(item)));
+        for (const std::string& item : items) snapshot_.emplace_back(item, StateOf(Expanded(item)));
         return true;
     }
     if (verb == "unchanged") {
@@ -750,7 +753,7 @@ bool Scenario::Step(const std::string& line)
     }
     // The verbs that did what they say, and those read before the scenario runs.
     const std::set<std::string> done = {"lst",     "set",   "include", "repeat", "patience", "write", "leave",
-                                        "version", "needs", "prefix",  "user",   "medium",   "nokey"};
+                                        "version", "needs", "prefix",  "user",   "medium",   "nokey", "kill"};
     return done.contains(verb);
 }
 
