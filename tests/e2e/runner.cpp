@@ -15,8 +15,8 @@
 //             put NAME TEXT      del NAME      a file of the medium
 //             packed NAME TEXT   NAME compressed, under the name the compressor gives it (packedfill NAME BYTES)
 //             readonly NAME (or a path)      repeat N LINE  (N script lines, '#' the number)
-//             picture NAME FORMAT W H RRGGBB...   quadrant colours, two: a checker;
-//                                FORMAT bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24, os2, cut
+//             picture NAME FORMAT W H RRGGBB...   a 24-bit BMP of quadrant colours, two: a checker;
+//                                FORMAT bmp24, os2 (a header of the wrong size), cut (the second half missing)
 //             medium PATH        an existing medium, used as it is and left in place
 //   machine   mkdir PATH   dir PATH   nodir PATH   nofile PATH   (each removed before and after)
 //             cut NAME BYTES     poke NAME OFFSET TEXT    (a medium file cut short, or changed)
@@ -114,58 +114,19 @@ std::string Hex(uint32_t c)
     return t;
 }
 
-// A picture of quadrants (top-left, top-right, bottom-left, bottom-right; two
-// colours make a checker) as FORMAT: bmp1 bmp4 bmp8 bmp24 rle8 pcx8 pcx24.
-std::string Picture(const std::string& format, int w, int h, const std::vector<uint32_t>& colours)
+// A 24-bit BMP of quadrants (top-left, top-right, bottom-left, bottom-right; two colours make a checker).
+std::string Picture(int w, int h, const std::vector<uint32_t>& colours)
 {
-    auto index = [&](int x, int y) {
-        const int q = (y >= h / 2) * 2 + (x >= w / 2);
-        return colours.size() == 2 ? (q ^ q >> 1) & 1 : q;
-    };
-    auto colour = [&](int i) { return i < static_cast<int>(colours.size()) ? colours[i] : 0u; };
     std::string data;
-    if (format.starts_with("pcx")) {  // run-length coded rows of planes, 8 bits a plane
-        const int planes = format == "pcx24" ? 3 : 1, line = (w + 1) & ~1;
-        data = "\x0a\x05\x01\x08" + Le(0, 4) + Le(w - 1, 2) + Le(h - 1, 2) + Le(72, 2) + Le(72, 2) +
-               std::string(49, '\0') + static_cast<char>(planes) + Le(line, 2) + Le(1, 2) + std::string(58, '\0');
-        for (int y = 0; y < h; ++y) {
-            std::string row;
-            for (int p = 0, x = 0; p < planes * line; x = ++p % line)
-                row += static_cast<char>(x >= w        ? 0
-                                         : planes == 1 ? index(x, y)
-                                                       : colour(index(x, y)) >> (16 - 8 * (p / line)));
-            for (std::size_t i = 0, run = 1; i < row.size(); i += run, run = 1) {
-                while (i + run < row.size() && run < 63 && row[i + run] == row[i]) ++run;
-                data += static_cast<char>(0xC0 | run) + row.substr(i, 1);
-            }
+    for (int y = h - 1; y >= 0; --y) {  // bottom row first, rows of whole 4 bytes
+        for (int x = 0; x < w; ++x) {
+            const int q = (y >= h / 2) * 2 + (x >= w / 2);
+            data += Le(colours[colours.size() == 2 ? (q ^ q >> 1) & 1 : q], 3);
         }
-        for (int i = -1; planes == 1 && i < 256; ++i)  // the palette, red green blue
-            data +=
-                i < 0 ? std::string("\x0c") : std::string{char(colour(i) >> 16), char(colour(i) >> 8), char(colour(i))};
-        return data;
+        data += std::string(-w * 3 & 3, '\0');
     }
-    const bool rle = format == "rle8";
-    const int bits = rle ? 8 : std::stoi(format.substr(3)), entries = bits == 24 ? 0 : 1 << bits;
-    for (int y = h - 1; y >= 0; --y) {  // bottom row first
-        std::string row;
-        for (int x = 0; x < w; ++x)
-            if (rle)
-                row += std::string("\1") + static_cast<char>(index(x, y));
-            else if (bits == 24)
-                row += Le(colours[index(x, y)], 3);
-            else if (x % (8 / bits) == 0)
-                row += static_cast<char>(index(x, y) << (8 - bits));
-            else
-                row.back() = static_cast<char>(row.back() | index(x, y) << (8 - bits * (x % (8 / bits) + 1)));
-        data += row + std::string(rle ? 2 : -row.size() & 3, '\0');  // end of line, or rows of whole 4 bytes
-    }
-    if (rle) data += std::string("\0\1", 2);
-    std::string palette;
-    for (int i = 0; i < entries; ++i) palette += Le(colour(i), 4);
-    const uint32_t offset = 54 + palette.size(), size = data.size();
-    return "BM" + Le(offset + size, 4) + Le(0, 4) + Le(offset, 4) + Le(40, 4) + Le(w, 4) + Le(h, 4) + Le(1, 2) +
-           Le(bits, 2) + Le(rle, 4) + Le(size, 4) + Le(2835, 4) + Le(2835, 4) + Le(entries, 4) + Le(0, 4) + palette +
-           data;
+    return "BM" + Le(54 + data.size(), 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) + Le(w, 4) + Le(h, 4) + Le(1, 2) +
+           Le(24, 2) + Le(0, 4) + Le(data.size(), 4) + Le(2835, 4) + Le(2835, 4) + Le(0, 8) + data;
 }
 
 // A path with %VARIABLES% of the environment expanded; "{date}" in a text as today's "06 Dec 2026".
@@ -507,8 +468,7 @@ bool Scenario::Step(const std::string& line)
     if (verb == "picture") {  // os2: a header of the wrong size; cut: the second half missing
         std::vector<uint32_t> colours;
         for (std::size_t i = 4; i < w.size(); ++i) colours.push_back(std::stoul(w[i], nullptr, 16));
-        std::string bytes =
-            Picture(w[1] == "os2" || w[1] == "cut" ? "bmp24" : w[1], std::stoi(w[2]), std::stoi(w[3]), colours);
+        std::string bytes = Picture(std::stoi(w[2]), std::stoi(w[3]), colours);
         if (w[1] == "os2") bytes[14] = 12;
         return Put(w[0], bytes.substr(0, w[1] == "cut" ? bytes.size() / 2 : bytes.size()));
     }

@@ -112,7 +112,7 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
          "2:6: error: copy source GONE.EX_ is not on the medium: the installer stops before the first page\n"
          "6:12: warning: copied to DATA\\A.TXT again (first at line 5): the later copy replaces it\n",
          "1 5 255,255,255 0,0,75 0,0,255|||| stop: Install file GONE.EX_ not found. Abort"},
-        {"filestart^chdir NONE^mkdir A\\B^mkdir C^mkdir C\\D\\^chdir C\\D",
+        {"filestart^chdir NONE^mkdir A\\B^mkdir C^mkdir c\\D\\^chdir C\\D\\",
          {},
          "2:7: error: chdir NONE: no mkdir made it, " + kStops +
              "\n3:7: error: mkdir A\\B: A is not made before: " + kStops + "\n"},
@@ -120,7 +120,8 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
          {"!BAD.BMP", "GOOD.BMP"},
          "2:8: warning: GONE.BMP is not on the medium: the installer says it cannot find it\n"
          "3:8: warning: BAD.BMP cannot be drawn: the installer reports it and shows none\n"},
-        {"filestart^associate .txt^program Demo^variable =X^variable PATH=%path%;<defdir>^associate .d|T|<defdir>\\D|",
+        {"filestart^associate .txt^program Demo^variable =X^variable PATH=%path%;<defdir>^associate "
+         ".d|T|<defdir>\\D|^program G|<defdir>\\D|D|",
          {},
          "2:1: warning: associate without its fields: skipped, the log says \"** Skipped, fields missing: associate "
          ".txt\"\n"

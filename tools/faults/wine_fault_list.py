@@ -77,6 +77,13 @@ FAULTS = [
     ("make-path-no-parents", I + "ui/directory_page.cpp", "if (QErrorInfo(1) == 13) {", "if (QErrorInfo(1) == 2) {"),
     ("style3-not-reversed", I + "ui/background.cpp", "QGrColourN((bands - 1 - k) * spacing);",
      "QGrColourN(k * spacing);"),
+    ("style0-end-colour", I + "ui/background.cpp",
+     "QGrDefineColour(1, general.startFillColour.red, general.startFillColour.green, general.startFillColour.blue, 1);",
+     "QGrDefineColour(1, general.endFillColour.red, general.endFillColour.green, general.endFillColour.blue, 1);"),
+    ("style2-from-top", I + "ui/background.cpp", "QGrBox(0, 0, u - fk, u - fk);", "QGrBox(0, fk, u - fk, u);"),
+    ("message-lines-apart", I + "ui/background.cpp", "offset += 0.05f;", "offset += 0.1f;"),
+    ("picture-bottom-up", T + "graphics/pictures.cpp", "info.bmiHeader.biHeight = -picture.height;",
+     "info.bmiHeader.biHeight = picture.height;"),
     # installer/system/system_steps.cpp
     ("regedit-not-awaited", I + "system/system_steps.cpp", "kExecuteHidden | kExecuteWait, kRegistryEditorSeconds",
      "kExecuteHidden, kRegistryEditorSeconds"),
