@@ -142,6 +142,7 @@ TEST(SystemSteps, TheLogSaysWhatWasDone)
     const std::string added = "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;|";
     const std::string failed =
         "1 Abort Installation: Error writing to D:\\AUTOEXEC.BAT;log Error writing to D:\\AUTOEXEC.BAT;|old\r\n||";
+    EXPECT_EQ(Steps(false, true, "v A=1", ""), added + block + "||");
     EXPECT_EQ(Steps(false, true, "v A=1", "a\r\nb\x1A"), added + "a\r\nb\r\n" + block + "\x1A||");
     EXPECT_EQ(Steps(false, true, "v A=1", "a\n\x1Ajunk\x1A"), added + "a\n" + block + "\x1Ajunk\x1A||");
     EXPECT_EQ(Steps(false, true, "v A=1", "old\r\n", "$t$", 1), failed);
