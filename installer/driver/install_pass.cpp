@@ -214,7 +214,7 @@ void InstallPass(Logical& runOK)
         services.Ask(kButtonsOk, kIconStop, 1, kScriptNotFound, kAborting);
         return;
     }
-    OwnedFile script(std::fopen(path.c_str(), "rb"));
+    OwnedFile script(std::fopen(InOwnCase(path).c_str(), "rb"));
     if (!script) {
         services.Ask(kButtonsOk, kIconStop, 1, kReadError, kAborting);
         return;

@@ -27,7 +27,7 @@ void ScriptParser(std::string_view path, Logical& status)
     status = kFalse;
     ToolkitScriptServices services;
     const std::string name(TrimmedText(path));
-    std::FILE* script = std::fopen(name.c_str(), "rb");
+    std::FILE* script = std::fopen(InOwnCase(name).c_str(), "rb");
     if (script == nullptr) {
         services.ShowStopMessage(kParserScriptNotFound, kAbort);
         return;

@@ -19,8 +19,8 @@ namespace {
 
 FileHandle OpenForReading(const char* path)
 {
-    return FileHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return FileHandle(CreateFileA(InOwnCase(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // Whether the file begins with the header of the LZ compressor.
@@ -168,6 +168,26 @@ std::string DirectoryOf(const char* path)
 }
 
 }  // namespace
+
+// A path under the program's own directory, which the installer names in
+// capitals, in the letter case the system gave for that directory. Windows
+// takes either, but Wine finds a name of another case than the one on disk
+// only by reading every directory along the path: once per source file.
+std::string InOwnCase(std::string_view path)
+{
+    std::string result(path);
+    char own[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    const char* slash = length > 0 && length < MAX_PATH ? std::strrchr(own, '\\') : nullptr;
+    if (!slash) return result;
+    const std::size_t directory = static_cast<std::size_t>(slash - own) + 1;
+    // The capitals are those of a to z alone, as the installer makes them.
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (result.size() > directory &&
+        std::equal(own, own + directory, result.begin(), [&](char a, char b) { return upper(a) == upper(b); }))
+        result.replace(0, directory, own, directory);
+    return result;
+}
 
 void FileExists(std::string_view name, Logical& exists)
 {
