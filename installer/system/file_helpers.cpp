@@ -334,7 +334,7 @@ void ToShortPathName(char* path, int32_t pathLength)
 bool SourceFileSize(std::string_view path, int64_t& size)
 {
     // The attributes hold the size: no need to open the file.
-    const std::string name(TrimmedText(path));
+    const std::string name = InOwnCase(TrimmedText(path));
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!FileAttributesOf(name.c_str(), data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
     size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
