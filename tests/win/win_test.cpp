@@ -691,6 +691,17 @@ TEST(Installer, ExpansionAsTheLzLibraryGivesIt)
     }
 }
 
+// Sources are opened in the letter case the system gave for the program's directory: the installer names it in
+// capitals. Another directory, one whose name only begins with the same letters, stays as it is.
+TEST(Installer, SourcesInTheCaseOfTheProgramsDirectory)
+{
+    string own = ProgramDirectory(), upper = own;
+    for (char& c : upper) c = char(toupper(c));
+    ASSERT_NE(own, upper);
+    for (auto [path, opened] : {pair(upper + "\\A.TX_", own + "\\A.TX_"), {upper + "X\\A", upper + "X\\A"}})
+        EXPECT_EQ(InOwnCase(path), opened);
+}
+
 // A variable's value where the installer writes it, as stored (references unexpanded), to extend it.
 TEST(Installer, EnvironmentValueAsStored)
 {

@@ -4,6 +4,9 @@ T = "toolkit/"
 I = "installer/"
 FAULTS = [
     # installer/system/file_helpers.cpp
+    ("own-case-not-given", I + "system/file_helpers.cpp", "    if (!slash) return result;", "    return result;"),
+    ("own-case-prefix-only", I + "system/file_helpers.cpp", "std::equal(own, own + directory, result.begin(),",
+     "std::equal(own, own + directory - 1, result.begin(),"),
     ("same-file-index-low-ignored", I + "system/file_helpers.cpp",
      "x.nFileIndexHigh == y.nFileIndexHigh &&\n               x.nFileIndexLow == y.nFileIndexLow;",
      "x.nFileIndexHigh == y.nFileIndexHigh;"),
