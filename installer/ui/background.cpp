@@ -40,6 +40,7 @@ void DrawMessage(const GeneralSettings& general, int32_t titleNumber)
 void PaintBackground(int32_t mode)
 {
     GeneralSettings& general = TheInstallPlan().general;
+    const ScreenCopyHold hold;
     QGrInit(" ");
     QGrFillStyle(4);
     const int32_t n = QGrInfo(30);

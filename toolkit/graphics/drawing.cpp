@@ -39,14 +39,30 @@ bool DrawingSurface(HDC& dc, int32_t& width, int32_t& height)
 
 void ShowSurface(const PixelRect& changed)
 {
-    const RootState& root = TheRootState();
+    RootState& root = TheRootState();
     if (!root.client || !root.store.dc()) return;
     const int32_t left = std::max(0, changed.left), top = std::max(0, changed.top);
     const int32_t right = std::min(root.surfaceWidth, changed.right);
     const int32_t bottom = std::min(root.surfaceHeight, changed.bottom);
     if (right <= left || bottom <= top) return;
+    if (root.copyHolds > 0) {
+        const RECT part{left, top, right, bottom};
+        UnionRect(&root.heldCopy, &root.heldCopy, &part);
+        return;
+    }
     WindowDC screen(root.client);
     if (screen) BitBlt(screen.get(), left, top, right - left, bottom - top, root.store.dc(), left, top, SRCCOPY);
+}
+
+ScreenCopyHold::ScreenCopyHold() { ++TheRootState().copyHolds; }
+
+ScreenCopyHold::~ScreenCopyHold()
+{
+    RootState& root = TheRootState();
+    // The root window may have closed and opened again since: its count starts afresh.
+    if (root.copyHolds == 0 || --root.copyHolds > 0) return;
+    const RECT held = std::exchange(root.heldCopy, RECT{});
+    ShowSurface({held.left, held.top, held.right, held.bottom});
 }
 
 void QGrInit(std::string_view) { ResetGraphicsState(TheGraphicsState()); }

@@ -23,6 +23,17 @@ void QGrTextFont(int32_t font);              // 1 to 8
 void QGrTextSize(float widthFactor, float heightFactor);
 void QGrCharOut(float x, float y, std::string_view text);
 
+// While one lives, what the drawing changes reaches the screen only when the
+// last one ends, in one copy: a background of 255 bands costs one round trip
+// to the window system instead of 255.
+class ScreenCopyHold {
+public:
+    ScreenCopyHold();
+    ~ScreenCopyHold();
+    ScreenCopyHold(const ScreenCopyHold&) = delete;
+    ScreenCopyHold& operator=(const ScreenCopyHold&) = delete;
+};
+
 // Picture files: recognition and drawing into the current area.
 void QGrImageType(std::string_view fileName, std::span<int32_t> info, int32_t count);
 void QGrLoadImage(std::string_view fileName, int32_t option = 0);

@@ -14,6 +14,8 @@ struct RootState {
     BackingStore store;        // at least the client's size
     int32_t surfaceWidth = 0;  // the client's size, on which drawing is laid out
     int32_t surfaceHeight = 0;
+    int32_t copyHolds = 0;  // ScreenCopyHold objects alive
+    RECT heldCopy{};        // what changed on the surface while they were
 };
 
 RootState& TheRootState();
