@@ -140,6 +140,9 @@ FAULTS = [
      "if (redrawBefore) DropRedraw(kRootSlot);"),
     ("box-owned-by-root", T + "windows/message_box.cpp", "HWND owner = MessageBoxOwner();",
      "HWND owner = TheRootState().window;"),
+    # toolkit/graphics/drawing.cpp
+    ("held-copy-never-shown", T + "graphics/drawing.cpp", "    ShowSurface({held.left, held.top, held.right, held.bottom});",
+     "    (void)held;"),
     # toolkit/windows/root_window.cpp
     ("title-79", T + "windows/root_window.cpp", "TrimmedText(text.substr(0, 80))", "TrimmedText(text.substr(0, 79))"),
     ("fixed-size-thick-frame", T + "windows/root_window.cpp", "if (!(flags & kRootFixedSize)) style |= WS_THICKFRAME;",
