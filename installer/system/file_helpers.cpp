@@ -12,6 +12,7 @@
 #include "system/lz_expand.h"
 #include "utilities/fixed_text.h"
 #include "utilities/later_calls.h"
+#include "utilities/text.h"
 #include "utilities/win_handles.h"
 #include "windows/events.h"
 
@@ -181,10 +182,9 @@ std::string InOwnCase(std::string_view path)
     const char* slash = length > 0 && length < MAX_PATH ? std::strrchr(own, '\\') : nullptr;
     if (!slash) return result;
     const std::size_t directory = static_cast<std::size_t>(slash - own) + 1;
-    // The capitals are those of a to z alone, as the installer makes them.
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    if (result.size() > directory &&
-        std::equal(own, own + directory, result.begin(), [&](char a, char b) { return upper(a) == upper(b); }))
+    std::string capitals(own, directory);
+    QStrUpper(capitals);  // as the installer names its directory
+    if (result.size() > directory && result.compare(0, directory, capitals) == 0)
         result.replace(0, directory, own, directory);
     return result;
 }

@@ -4,17 +4,18 @@
 // zero-terminated unless said otherwise.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "driver/install_state.h"
 
-// exists := true when the file (name without its trailing blanks) can be
-// opened for reading; no handle is left open.
 // A path under the program's own directory (which the installer names in
 // capitals) in the letter case the system gave for that directory; any other
 // path as it is.
 std::string InOwnCase(std::string_view path);
 
+// exists := true when the file (name without its trailing blanks) can be
+// opened for reading; no handle is left open.
 void FileExists(std::string_view name, Logical& exists);
 
 // Copies source to destination, expanding a file made by the LZ compressor

@@ -5,8 +5,8 @@ I = "installer/"
 FAULTS = [
     # installer/system/file_helpers.cpp
     ("own-case-not-given", I + "system/file_helpers.cpp", "    if (!slash) return result;", "    return result;"),
-    ("own-case-prefix-only", I + "system/file_helpers.cpp", "std::equal(own, own + directory, result.begin(),",
-     "std::equal(own, own + directory - 1, result.begin(),"),
+    ("own-case-prefix-only", I + "system/file_helpers.cpp", "result.compare(0, directory, capitals) == 0",
+     "result.compare(0, directory - 1, capitals, 0, directory - 1) == 0"),
     ("same-file-index-low-ignored", I + "system/file_helpers.cpp",
      "x.nFileIndexHigh == y.nFileIndexHigh &&\n               x.nFileIndexLow == y.nFileIndexLow;",
      "x.nFileIndexHigh == y.nFileIndexHigh;"),
