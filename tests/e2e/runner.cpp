@@ -69,75 +69,72 @@
 namespace {
 
 using namespace robot;
+using namespace std;
 
-std::string directory, program, probe;  // the runner's arguments
-bool program32 = false;                 // a 32-bit program: its HKLM\Software is the 32-bit view
+string directory, program, probe;  // the runner's arguments
+bool program32 = false;            // a 32-bit program: its HKLM\Software is the 32-bit view
 
-std::string WindowsPath(std::string p)
+string WindowsPath(string p)
 {
     if (!p.starts_with('/')) return p;
-    std::replace(p.begin(), p.end(), '/', '\\');
+    replace(p.begin(), p.end(), '/', '\\');
     return "\\\\?\\unix" + p;
 }
 
-std::string Replaced(std::string s, const std::string& from, const std::string& to)
+string Replaced(string s, const string& from, const string& to)
 {
-    for (std::size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
-        s.replace(at, from.size(), to);
+    for (size_t at = 0; (at = s.find(from, at)) != string::npos; at += to.size()) s.replace(at, from.size(), to);
     return s;
 }
 
 // "\r", "\t" and "\z" (Ctrl-Z) in scenario texts stand for those characters.
-std::string Unescape(const std::string& s)
-{
-    return Replaced(Replaced(Replaced(s, "\\r", "\r"), "\\t", "\t"), "\\z", "\x1a");
-}
+string Unescape(const string& s) { return Replaced(Replaced(Replaced(s, "\\r", "\r"), "\\t", "\t"), "\\z", "\x1a"); }
 
-std::vector<std::string> Split(const std::string& s, char by)
+vector<string> Split(const string& s, char by)
 {
-    std::vector<std::string> parts;
-    std::stringstream in(s);
-    for (std::string part; std::getline(in, part, by);) parts.push_back(part);
+    vector<string> parts;
+    stringstream in(s);
+    for (string part; getline(in, part, by);) parts.push_back(part);
     return parts;
 }
 
 // The first word of a step and what follows it (blank without a space).
-std::string Head(const std::string& s) { return s.substr(0, s.find(' ')); }
-std::string Tail(const std::string& s) { return s.find(' ') == std::string::npos ? "" : s.substr(s.find(' ') + 1); }
+string Head(const string& s) { return s.substr(0, s.find(' ')); }
+string Tail(const string& s) { return s.find(' ') == string::npos ? "" : s.substr(s.find(' ') + 1); }
 
 // Little-endian numbers of pictures; a colour as six hex digits.
-std::string Le(uint32_t v, int bytes) { return bytes ? static_cast<char>(v & 255) + Le(v >> 8, bytes - 1) : ""; }
-std::string Hex(uint32_t c)
+string Le(uint32_t v, int bytes) { return bytes ? static_cast<char>(v & 255) + Le(v >> 8, bytes - 1) : ""; }
+string Hex(uint32_t c)
 {
     char t[8];
-    std::snprintf(t, sizeof t, "%06x", c);
+    snprintf(t, sizeof t, "%06x", c);
     return t;
 }
 
 // A 24-bit BMP of quadrants (top-left, top-right, bottom-left, bottom-right; two colours make a checker).
-std::string Picture(int w, int h, const std::vector<uint32_t>& colours)
+string Picture(int w, int h, const vector<uint32_t>& colours)
 {
-    std::string data;
+    string data;
     for (int y = h - 1; y >= 0; --y) {  // bottom row first, rows of whole 4 bytes
         for (int x = 0; x < w; ++x) {
             const int q = (y >= h / 2) * 2 + (x >= w / 2);
             data += Le(colours[colours.size() == 2 ? (q ^ q >> 1) & 1 : q], 3);
         }
-        data += std::string(-w * 3 & 3, '\0');
+        data += string(-w * 3 & 3, '\0');
     }
     return "BM" + Le(54 + data.size(), 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) + Le(w, 4) + Le(h, 4) + Le(1, 2) +
            Le(24, 2) + Le(0, 4) + Le(data.size(), 4) + Le(2835, 4) + Le(2835, 4) + Le(0, 8) + data;
 }
 
 // A path with %VARIABLES% of the environment expanded; "{date}" in a text as today's "06 Dec 2026".
-std::string Expanded(const std::string& path)
+string Expanded(const string& path)
 {
     char buffer[2 * MAX_PATH] = {};
     const DWORD n = ExpandEnvironmentStringsA(path.c_str(), buffer, sizeof buffer);
     return n > 0 && n <= sizeof buffer ? buffer : path;
 }
 
-std::string Dated(const std::string& text)
+string Dated(const string& text)
 {
     char date[16] = {};
     GetDateFormatA(LOCALE_INVARIANT, 0, nullptr, "dd MMM yyyy", date, sizeof date);
@@ -145,7 +142,7 @@ std::string Dated(const std::string& text)
 }
 
 // A registry value (key under HKCR, HKCU or HKLM) as "sz DATA", "expand DATA" or "none"; and its removal.
-HKEY Root(const std::string& key)
+HKEY Root(const string& key)
 {
     return key.starts_with("HKCR")   ? HKEY_CLASSES_ROOT
            : key.starts_with("HKCU") ? HKEY_CURRENT_USER
@@ -153,15 +150,15 @@ HKEY Root(const std::string& key)
 }
 
 // A key opened in the view the program under test has of it.
-HKEY Open(const std::string& key, REGSAM access)
+HKEY Open(const string& key, REGSAM access)
 {
     HKEY h = nullptr;
     const REGSAM view = program32 && key.starts_with("HKLM") ? KEY_WOW64_32KEY : 0;
-    const std::string subkey = key.size() > 5 ? key.substr(5) : "";
+    const string subkey = key.size() > 5 ? key.substr(5) : "";
     return RegOpenKeyExA(Root(key), subkey.c_str(), 0, access | view, &h) == ERROR_SUCCESS ? h : nullptr;
 }
 
-std::string ValueOf(const std::string& key, const std::string& name)
+string ValueOf(const string& key, const string& name)
 {
     char data[1024] = {};
     DWORD type = 0, size = sizeof data - 1;
@@ -170,10 +167,10 @@ std::string ValueOf(const std::string& key, const std::string& name)
         h ? RegQueryValueExA(h, name.c_str(), nullptr, &type, LPBYTE(data), &size) : ERROR_FILE_NOT_FOUND;
     if (h) RegCloseKey(h);
     if (status != ERROR_SUCCESS) return "none";
-    return (type == REG_EXPAND_SZ ? "expand " : type == REG_SZ ? "sz " : "type" + std::to_string(type) + " ") + data;
+    return (type == REG_EXPAND_SZ ? "expand " : type == REG_SZ ? "sz " : "type" + to_string(type) + " ") + data;
 }
 
-void DeleteValue(const std::string& key, const std::string& name)
+void DeleteValue(const string& key, const string& name)
 {
     if (HKEY h = Open(key, KEY_SET_VALUE)) {
         RegDeleteValueA(h, name.c_str());
@@ -181,9 +178,9 @@ void DeleteValue(const std::string& key, const std::string& name)
     }
 }
 
-std::vector<std::string> SubkeysOf(const std::string& key)
+vector<string> SubkeysOf(const string& key)
 {
-    std::vector<std::string> subkeys;
+    vector<string> subkeys;
     HKEY h = Open(key, KEY_READ);
     if (!h) return subkeys;
     char name[512];
@@ -194,9 +191,9 @@ std::vector<std::string> SubkeysOf(const std::string& key)
     return subkeys;
 }
 
-void DeleteKeyTree(const std::string& key)
+void DeleteKeyTree(const string& key)
 {
-    for (const std::string& k : SubkeysOf(key)) DeleteKeyTree(key + "\\" + k);
+    for (const string& k : SubkeysOf(key)) DeleteKeyTree(key + "\\" + k);
     if (HKEY parent = Open(key.substr(0, key.rfind('\\')), KEY_WRITE)) {
         RegDeleteKeyA(parent, key.substr(key.rfind('\\') + 1).c_str());
         RegCloseKey(parent);
@@ -204,9 +201,9 @@ void DeleteKeyTree(const std::string& key)
 }
 
 // What a registry key or a path holds, all the way down: values with their types and data, files with their bytes.
-std::string StateOf(const std::string& item)
+string StateOf(const string& item)
 {
-    std::string state;
+    string state;
     if (item.starts_with("HK")) {
         HKEY h = Open(item, KEY_READ);
         if (!h) return "(none)";
@@ -215,16 +212,16 @@ std::string StateOf(const std::string& item)
         for (DWORD i = 0, n = sizeof name, type = 0, size = sizeof data;
              RegEnumValueA(h, i, name, &n, nullptr, &type, data, &size) == ERROR_SUCCESS;
              ++i, n = sizeof name, size = sizeof data)
-            state += std::string(name) + "=" + std::to_string(type) + ":" + std::string(data, data + size) + "\n";
+            state += string(name) + "=" + to_string(type) + ":" + string(data, data + size) + "\n";
         RegCloseKey(h);
-        for (const std::string& k : SubkeysOf(item)) state += "[" + k + "]\n" + StateOf(item + "\\" + k);
+        for (const string& k : SubkeysOf(item)) state += "[" + k + "]\n" + StateOf(item + "\\" + k);
         return state;
     }
     if (!DirectoryExists(item)) return FileExists(item) ? ReadFile(item) : "(none)";
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((item + "\\*").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        if (std::string name = found.cFileName; name != "." && name != "..")
+        if (string name = found.cFileName; name != "." && name != "..")
             state += name + ":" + StateOf(item + "\\" + name) + "\n";
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
     return state;
@@ -234,13 +231,13 @@ std::string StateOf(const std::string& item)
 // restart the program asks for ends nothing) and notes the setting change broadcast to it.
 class VetoWindow {
 public:
-    std::atomic<int> queries{0};
+    atomic<int> queries{0};
     bool Start()  // again: afresh
     {
         Stop();
         self = this;
         ready_ = false;
-        thread_ = std::thread([this] {
+        thread_ = thread([this] {
             WNDCLASSA c{0,       Procedure, 0,       0,       GetModuleHandleA(nullptr),
                         nullptr, nullptr,   nullptr, nullptr, "RunnerVeto"};
             RegisterClassA(&c);
@@ -252,21 +249,21 @@ public:
             ready_ = w != nullptr;
             for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
             DestroyWindow(w);
-            if (dde_) DdeUninitialize(std::exchange(dde_, 0));
+            if (dde_) DdeUninitialize(exchange(dde_, 0));
         });
         return WaitUntil([&] { return ready_.load(); });
     }
-    std::string Changed()
+    string Changed()
     {
-        std::lock_guard lock(mutex_);
+        lock_guard lock(mutex_);
         return changed_;
     }
-    std::string Executed()
+    string Executed()
     {
-        std::lock_guard lock(mutex_);
+        lock_guard lock(mutex_);
         return executed_;
     }
-    std::string groups_;  // "hung": it connects and then answers nothing; else its groups, "|" a line end
+    string groups_;  // "hung": it connects and then answers nothing; else its groups, "|" a line end
     void Stop()
     {
         if (!thread_.joinable()) return;
@@ -283,7 +280,7 @@ private:
             return FALSE;
         }
         if (m == WM_SETTINGCHANGE && lp) {
-            std::lock_guard lock(self->mutex_);
+            lock_guard lock(self->mutex_);
             self->changed_ = reinterpret_cast<const char*>(lp);
         }
         return DefWindowProcA(w, m, wp, lp);
@@ -292,32 +289,32 @@ private:
     {
         if (type == XTYP_CONNECT) return HDDEDATA(TRUE);
         if (self->groups_ == "hung") return HDDEDATA(CBR_BLOCK);
-        std::lock_guard lock(self->mutex_);
-        std::string& known = self->groups_;  // a group it creates is in the next list
+        lock_guard lock(self->mutex_);
+        string& known = self->groups_;  // a group it creates is in the next list
         if (type == XTYP_REQUEST)
             return DdeCreateDataHandle(self->dde_, LPBYTE(known.c_str()), DWORD(known.size() + 1), 0, item, CF_TEXT, 0);
         char text[1100] = {};
         if (type != XTYP_EXECUTE || !DdeGetData(data, LPBYTE(text), sizeof text - 1, 0)) return nullptr;
-        if (std::string t = text; t.starts_with("[CreateGroup(")) known += "\r\n" + t.substr(13, t.size() - 15);
+        if (string t = text; t.starts_with("[CreateGroup(")) known += "\r\n" + t.substr(13, t.size() - 15);
         self->executed_ += text;
         return HDDEDATA(DDE_FACK);
     }
     static inline VetoWindow* self;  // there is one at a time
-    std::thread thread_;
-    std::atomic<bool> ready_{false};
+    thread thread_;
+    atomic<bool> ready_{false};
     DWORD threadId_ = 0;
-    std::mutex mutex_;
-    std::string changed_, executed_;
+    mutex mutex_;
+    string changed_, executed_;
     DWORD dde_ = 0;
 };
 
 class Scenario {
 public:
-    explicit Scenario(const std::string& name) : name_(name), medium_("G:\\" + name) {}
+    explicit Scenario(const string& name) : name_(name), medium_("G:\\" + name) {}
     ~Scenario()
     {
         process_.Kill();
-        for (const std::string& p : machinePaths_) Remove(p);
+        for (const string& p : machinePaths_) Remove(p);
         for (const auto& [key, name] : values_) DeleteValue(key, name);
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
         if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\uninst.exe");
@@ -325,74 +322,74 @@ public:
         DeleteFileA(output_.c_str());
     }
     // Runs the scenario; the text of the first failure, or blank.
-    std::string Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped);
+    string Run(const vector<string>& lines, int& lineNumber, bool& skipped);
 
 private:
-    bool Step(const std::string& line);
-    bool Fail(const std::string& what)
+    bool Step(const string& line);
+    bool Fail(const string& what)
     {
         failure_ = what;
         return false;
     }
     // Waits for got() to give want; false with a failure text that says what came instead.
-    bool Expect(const std::string& what, auto want, auto got)
+    bool Expect(const string& what, auto want, auto got)
     {
         if (WaitUntil([&] { return got() == want; }, patience_)) return true;
-        std::ostringstream text;
+        ostringstream text;
         text << what << ": got " << got() << ", expected " << want;
         return Fail(text.str());
     }
-    HWND Button(const std::string& label)
+    HWND Button(const string& label)
     {
         return current_ ? FindWindowExA(current_, nullptr, "Button", label.c_str()) : nullptr;
     }
-    POINT Point(const std::string& spec);
-    static void Remove(const std::string& p)
+    POINT Point(const string& spec);
+    static void Remove(const string& p)
     {
         RemoveTree(p);
         SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(p.c_str());
     }
     // A path of the machine the scenario looks at, removed after it (and before, unless the program made it).
-    void Machine(const std::string& path, bool remove = true)
+    void Machine(const string& path, bool remove = true)
     {
         machinePaths_.push_back(path);
         if (remove) Remove(path);
     }
     // A file of the medium (NAME may have a folder), with its bytes.
-    bool Put(const std::string& name, const std::string& bytes)
+    bool Put(const string& name, const string& bytes)
     {
-        if (name.find('\\') != std::string::npos)
+        if (name.find('\\') != string::npos)
             CreateDirectoryA((medium_ + "\\" + name.substr(0, name.rfind('\\'))).c_str(), nullptr);
         WriteFile(medium_ + "\\" + name, bytes);
         return true;
     }
 
-    std::string name_, medium_, failure_, output_;
-    std::vector<std::string> script_, machinePaths_, log_;
-    std::size_t logLine_ = 0;
+    string name_, medium_, failure_, output_;
+    vector<string> script_, machinePaths_, log_;
+    size_t logLine_ = 0;
     Process process_;
     HWND root_ = nullptr, client_ = nullptr, current_ = nullptr;
-    std::map<std::string, HWND> seen_;
-    std::set<std::size_t> changed_;
+    map<string, HWND> seen_;
+    set<size_t> changed_;
     Duration patience_ = 5s, windowPatience_ = kPatience;
     bool givenMedium_ = false, versionSet_ = false;
-    std::set<std::pair<std::string, std::string>> values_;  // registry values checked: removed before and after
-    std::vector<std::pair<std::string, std::string>> snapshot_;
+    set<pair<string, string>> values_;  // registry values checked: removed before and after
+    vector<pair<string, string>> snapshot_;
     VetoWindow veto_;
 };
 
-std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber, bool& skipped)
+string Scenario::Run(const vector<string>& lines, int& lineNumber, bool& skipped)
 {
     // The test bed's prefix without drives, and its sessions as Administrator, run only the scenarios made for them,
     // and only they run them.
-    auto has = [&](const char* line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    auto has = [&](const char* line) { return find(lines.begin(), lines.end(), line) != lines.end(); };
     if ((GetEnvironmentVariableA("MARROW_PREFIX", nullptr, 0) > 0) != has("prefix nodrives") ||
         (GetEnvironmentVariableA("MARROW_USER", nullptr, 0) > 0) != has("user Administrator")) {
         skipped = true;
         return "";
     }
-    for (const std::string& line : lines) {
+    for (const string& line : lines) {
         givenMedium_ = givenMedium_ || line.starts_with("medium ");
         if (line.starts_with("medium ")) medium_ = line.substr(7);
     }
@@ -401,13 +398,13 @@ std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber
         CreateDirectoryA(medium_.c_str(), nullptr);
     }
     for (lineNumber = 1; lineNumber <= static_cast<int>(lines.size()); ++lineNumber) {
-        const std::string& line = lines[lineNumber - 1];
-        const std::string verb = Head(line), rest = Tail(line);
+        const string& line = lines[lineNumber - 1];
+        const string verb = Head(line), rest = Tail(line);
         if (line.empty() || line[0] == '#') continue;
         const bool noDrive = verb == "needs" && GetDriveTypeA((rest + "\\").c_str()) <= DRIVE_NO_ROOT_DIR;
         if (noDrive)
-            std::printf("%s: skipped, no drive %s here (the small drive is mounted when the tests run as root)\n",
-                        name_.c_str(), rest.c_str());
+            printf("%s: skipped, no drive %s here (the small drive is mounted when the tests run as root)\n",
+                   name_.c_str(), rest.c_str());
         skipped = noDrive || (verb == "run" && rest.starts_with("probe") && probe.empty());
         if (skipped) return "";
         if (!Step(Unescape(line))) return failure_.empty() ? "cannot " + line : failure_;
@@ -417,71 +414,70 @@ std::string Scenario::Run(const std::vector<std::string>& lines, int& lineNumber
 
 // "X,Y": fractions of the root window's client area from its top-left
 // corner, each with an optional pixel offset ("0.375+1").
-POINT Scenario::Point(const std::string& spec)
+POINT Scenario::Point(const string& spec)
 {
     for (HWND w : TopWindows(process_.id()))
         if (!client_ && ClassName(w) == "MARROWFIELD") client_ = FindWindowExA(w, nullptr, "MARWCLIENT", nullptr);
     const RECT r = ClientScreenRectOf(client_);
-    auto at = [](const std::string& s, int from, int size) {
+    auto at = [](const string& s, int from, int size) {
         char* end;
-        const double f = std::strtod(s.c_str(), &end);
-        return from + int(f * size + 0.5) + std::atoi(end);
+        const double f = strtod(s.c_str(), &end);
+        return from + int(f * size + 0.5) + atoi(end);
     };
     return {at(spec, r.left, r.right - r.left), at(spec.substr(spec.find(',') + 1), r.top, r.bottom - r.top)};
 }
 
-bool Scenario::Step(const std::string& line)
+bool Scenario::Step(const string& line)
 {
-    const std::string verb = Head(line), rest = Tail(line), word = Head(rest), tail = Tail(rest);
-    const std::vector<std::string> w = Split(rest, ' ');
+    const string verb = Head(line), rest = Tail(line), word = Head(rest), tail = Tail(rest);
+    const vector<string> w = Split(rest, ' ');
     // The medium and the machine.
     if (verb == "lst") script_.push_back(rest);
     if (verb == "set") {  // replaces the next line of that keyword not set yet
-        const std::string key = rest.substr(0, rest.find(' ') + 1);
-        std::size_t i = 0;
+        const string key = rest.substr(0, rest.find(' ') + 1);
+        size_t i = 0;
         while (i < script_.size() && !(script_[i].starts_with(key) && changed_.insert(i).second)) ++i;
         if (i == script_.size()) return false;
         script_[i] = rest;
     }
     if (verb == "include") {
-        const std::vector<std::string> arguments = Split(tail, ' ');
-        for (std::string step : Split(ReadFile(directory + "\\" + word), '\n')) {
-            for (std::size_t i = 0; i < arguments.size(); ++i)
-                step = Replaced(step, "$" + std::to_string(i + 1), arguments[i]);
+        const vector<string> arguments = Split(tail, ' ');
+        for (string step : Split(ReadFile(directory + "\\" + word), '\n')) {
+            for (size_t i = 0; i < arguments.size(); ++i) step = Replaced(step, "$" + to_string(i + 1), arguments[i]);
             if (!step.empty() && step[0] != '#' && !Step(Unescape(step))) return false;
         }
     }
     if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
     if (verb == "put") return Put(word, tail);
     if (verb == "cut" || verb == "poke") {
-        std::string bytes = ReadFile(medium_ + "\\" + word);
-        if (verb == "cut") return Put(word, bytes.substr(0, std::stoul(tail)));
-        return Put(word, bytes.replace(std::stoul(Head(tail)), Tail(tail).size(), Tail(tail)));
+        string bytes = ReadFile(medium_ + "\\" + word);
+        if (verb == "cut") return Put(word, bytes.substr(0, stoul(tail)));
+        return Put(word, bytes.replace(stoul(Head(tail)), Tail(tail).size(), Tail(tail)));
     }
     if (verb == "packed" || verb == "packedfill") {
         const LzName name = LzCompressedName(word);
-        const std::string text = verb == "packed" ? tail : std::string(std::stoul(tail), 'x');
-        const std::vector<uint8_t> packed =
-            CompressLz(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
-        return Put(name.name, std::string(packed.begin(), packed.end()));
+        const string text = verb == "packed" ? tail : string(stoul(tail), 'x');
+        const vector<uint8_t> packed =
+            CompressLz(span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
+        return Put(name.name, string(packed.begin(), packed.end()));
     }
     if (verb == "picture") {  // os2: a header of the wrong size; cut: the second half missing
-        std::vector<uint32_t> colours;
-        for (std::size_t i = 4; i < w.size(); ++i) colours.push_back(std::stoul(w[i], nullptr, 16));
-        std::string bytes = Picture(std::stoi(w[2]), std::stoi(w[3]), colours);
+        vector<uint32_t> colours;
+        for (size_t i = 4; i < w.size(); ++i) colours.push_back(stoul(w[i], nullptr, 16));
+        string bytes = Picture(stoi(w[2]), stoi(w[3]), colours);
         if (w[1] == "os2") bytes[14] = 12;
         return Put(w[0], bytes.substr(0, w[1] == "cut" ? bytes.size() / 2 : bytes.size()));
     }
     if (verb == "readonly") {
-        const std::string name = rest.find(':') == std::string::npos ? medium_ + "\\" + rest : rest;
+        const string name = rest.find(':') == string::npos ? medium_ + "\\" + rest : rest;
         return SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY) != 0;
     }
     if (verb == "repeat") {  // '#' in the line as its number
-        for (int i = 1, n = std::stoi(word); i <= n; ++i) script_.push_back(Replaced(tail, "#", std::to_string(i)));
+        for (int i = 1, n = stoi(word); i <= n; ++i) script_.push_back(Replaced(tail, "#", to_string(i)));
     }
     if (verb == "file") {
         return Expect("file " + word, tail, [&] {
-            return FileExists(word) ? ReadFile(word).substr(0, tail.empty() ? 0 : std::string::npos) : "(none)";
+            return FileExists(word) ? ReadFile(word).substr(0, tail.empty() ? 0 : string::npos) : "(none)";
         });
     }
     if (verb == "log") {
@@ -491,21 +487,21 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "logend") return logLine_ == log_.size() || Fail("the log goes on: " + log_[logLine_]);
     if (verb == "line") {  // every line ends with CR LF
-        std::string got = logLine_ < log_.size() ? log_[logLine_++] : "(the end)";
-        const std::string where = "log line " + std::to_string(logLine_) + ": ";
+        string got = logLine_ < log_.size() ? log_[logLine_++] : "(the end)";
+        const string where = "log line " + to_string(logLine_) + ": ";
         if (!got.ends_with('\r')) return Fail(where + got + " (no CR LF)");
         got.pop_back();
-        for (std::size_t i = 0; i < got.size() && i < rest.size(); ++i) got[i] = rest[i] == '?' ? '?' : got[i];
+        for (size_t i = 0; i < got.size() && i < rest.size(); ++i) got[i] = rest[i] == '?' ? '?' : got[i];
         return got == rest || Fail(where + got);
     }
     if (verb == "patience") {
-        patience_ = std::chrono::seconds(std::stoi(rest));
+        patience_ = chrono::seconds(stoi(rest));
         windowPatience_ = patience_;
     }
-    const std::string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
-    const bool anyName = path.find_first_of("*?") != std::string::npos;
+    const string path = Expanded(rest.substr(0, rest.find('|')));  // %VARIABLES% of the environment expanded
+    const bool anyName = path.find_first_of("*?") != string::npos;
     // What a path should hold: "\r" as CR LF.
-    const std::string want = Replaced(Dated(rest.substr(std::min(rest.size(), rest.find('|') + 1))), "\r", "\r\n");
+    const string want = Replaced(Dated(rest.substr(min(rest.size(), rest.find('|') + 1))), "\r", "\r\n");
     if (verb == "mkdir" || verb == "dir" || verb == "nodir" || verb == "write" || (verb == "nofile" && !anyName) ||
         verb == "exists" || verb == "leave")
         Machine(verb == "leave" ? word : path,
@@ -517,7 +513,7 @@ bool Scenario::Step(const std::string& line)
         WIN32_FIND_DATAA found;
         const HANDLE h = FindFirstFileA(path.c_str(), &found);
         if (h != INVALID_HANDLE_VALUE) FindClose(h);
-        return h == INVALID_HANDLE_VALUE || Fail("a file " + std::string(found.cFileName));
+        return h == INVALID_HANDLE_VALUE || Fail("a file " + string(found.cFileName));
     }
     if (verb == "nofile" || verb == "exists")
         return Expect(verb + " " + rest, verb == "exists", [&] { return FileExists(path); });
@@ -525,13 +521,13 @@ bool Scenario::Step(const std::string& line)
     if (verb == "leave") {  // a file PATH that leaves BYTES free on its drive
         ULARGE_INTEGER free{};
         GetDiskFreeSpaceExA((word.substr(0, 2) + "\\").c_str(), &free, nullptr, nullptr);
-        WriteFile(word, std::string(free.QuadPart - std::min<uint64_t>(free.QuadPart, std::stoull(tail)), 'x'));
+        WriteFile(word, string(free.QuadPart - min<uint64_t>(free.QuadPart, stoull(tail)), 'x'));
     }
     if (verb == "has")
-        return Expect("text in " + path, true, [&] { return ReadFile(path).find(want) != std::string::npos; });
+        return Expect("text in " + path, true, [&] { return ReadFile(path).find(want) != string::npos; });
     if (verb == "bytes") return Expect("bytes of " + path, want, [&] { return ReadFile(path); });
     if (verb == "reg" || verb == "noreg") {  // the first mention of a value removes it
-        const std::vector<std::string> f = Split(rest + "|", '|');
+        const vector<string> f = Split(rest + "|", '|');
         if (values_.insert({f[0], f[1]}).second) DeleteValue(f[0], f[1]);
         return Expect(verb + " " + rest, verb == "reg" ? f[2] + " " + f[3] : "none",
                       [&] { return ValueOf(f[0], f[1]); });
@@ -550,10 +546,10 @@ bool Scenario::Step(const std::string& line)
         return boot.WaitForExit(kPatience, nullptr) || Fail("wineboot -r did not end");
     }
     if (verb == "snapshot") {  // ITEM|ITEM...: keys and paths (none: the last ones), for "unchanged" to compare
-        std::vector<std::string> items = Split(rest, '|');
+        vector<string> items = Split(rest, '|');
         for (const auto& [item, state] : snapshot_) items.push_back(item);
         snapshot_.clear();
-        for (const std::string& item : items) snapshot_.emplace_back(item, StateOf(Expanded(item)));
+        for (const string& item : items) snapshot_.emplace_back(item, StateOf(Expanded(item)));
         return true;
     }
     if (verb == "unchanged") {
@@ -575,23 +571,23 @@ bool Scenario::Step(const std::string& line)
         root_ = client_ = nullptr;  // the windows of the program before are no more
         options.outputFile = "C:\\robot-" + name_ + ".txt";
         output_ = options.outputFile;
-        std::string command = '"' + WindowsPath(probe) + '"' + rest.substr(std::min<std::size_t>(rest.size(), 5));
+        string command = '"' + WindowsPath(probe) + '"' + rest.substr(min<size_t>(rest.size(), 5));
         if (verb == "start") {
             options.workingDirectory = "C:\\";
             command = rest;
         } else if (!rest.starts_with("probe")) {
-            std::string text;
-            for (const std::string& l : script_) text += l + "\r\n";
+            string text;
+            for (const string& l : script_) text += l + "\r\n";
             if (!script_.empty()) WriteFile(medium_ + "\\INSTALL.LST", text);
             CopyFileA(WindowsPath(program).c_str(), (medium_ + "\\SETUP.EXE").c_str(), FALSE);
             // The uninstaller built with it goes beside it, as mkmedia puts it.
-            const std::string uninst = WindowsPath(program).substr(0, WindowsPath(program).find_last_of("\\/") + 1);
+            const string uninst = WindowsPath(program).substr(0, WindowsPath(program).find_last_of("\\/") + 1);
             CopyFileA((uninst + "uninst.exe").c_str(), (medium_ + "\\UNINST.EXE").c_str(), FALSE);
             options.workingDirectory = "C:\\";
             command = '"' + medium_ + "\\SETUP.EXE\"";
         }
         process_ = Process::Start(command, options);
-        return process_.started() || Fail("cannot start " + command + ": error " + std::to_string(GetLastError()));
+        return process_.started() || Fail("cannot start " + command + ": error " + to_string(GetLastError()));
     }
     if (verb == "root") {
         root_ = WaitForWindow(process_.id(), rest, "MARROWFIELD");
@@ -620,16 +616,16 @@ bool Scenario::Step(const std::string& line)
         return !WaitUntil(box, 1500ms) || Fail("a box came");
     }
     if (verb == "dialogs") {
-        return Expect("dialogs", std::stoi(rest), [&] {
+        return Expect("dialogs", stoi(rest), [&] {
             auto dialog = [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32770"; };
-            return std::ranges::count_if(TopWindows(process_.id()), dialog);
+            return ranges::count_if(TopWindows(process_.id()), dialog);
         });
     }
-    if (verb == "text") return Expect("text " + word, tail, [&] { return ControlText(current_, std::stoi(word)); });
+    if (verb == "text") return Expect("text " + word, tail, [&] { return ControlText(current_, stoi(word)); });
     if (verb == "buttons") {
         return Expect("buttons", rest, [&] {
-            std::string all;
-            for (const std::string& label : ButtonLabels(current_)) all += (all.empty() ? "" : "|") + label;
+            string all;
+            for (const string& label : ButtonLabels(current_)) all += (all.empty() ? "" : "|") + label;
             return all;
         });
     }
@@ -637,32 +633,31 @@ bool Scenario::Step(const std::string& line)
         return Expect("default button", true,
                       [&] { return (GetWindowLongA(Button(rest), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; });
     }
-    if (verb == "focus")
-        return Expect("focus", std::stoi(rest), [&] { return GetDlgCtrlID(FocusedWindowOf(current_)); });
+    if (verb == "focus") return Expect("focus", stoi(rest), [&] { return GetDlgCtrlID(FocusedWindowOf(current_)); });
     if (verb == "owner") return Expect("owner", rest, [&] { return WindowText(GetWindow(current_, GW_OWNER)); });
     if (verb == "disabled") return Expect("root enabled", false, [&] { return IsWindowEnabled(root_) != 0; });
     if (verb == "bar") {  // ID LOW HIGH POSITION of a progress bar
-        auto ask = [bar = GetDlgItem(current_, std::stoi(w[0]))](UINT m, WPARAM wp) {
+        auto ask = [bar = GetDlgItem(current_, stoi(w[0]))](UINT m, WPARAM wp) {
             return [=] { return SendMessageA(bar, m, wp, 0); };
         };
-        return Expect("range", std::stoi(w[1]), ask(PBM_GETRANGE, TRUE)) &&
-               Expect("range", std::stoi(w[2]), ask(PBM_GETRANGE, FALSE)) &&
-               Expect("position", std::stoi(w[3]), ask(PBM_GETPOS, 0));
+        return Expect("range", stoi(w[1]), ask(PBM_GETRANGE, TRUE)) &&
+               Expect("range", stoi(w[2]), ask(PBM_GETRANGE, FALSE)) &&
+               Expect("position", stoi(w[3]), ask(PBM_GETPOS, 0));
     }
     if (verb == "pos") {  // left and top: "centre" or a fraction of the screen; off by at most 1
         const RECT r = ScreenRectOf(current_);
-        auto off = [](const std::string& s, LONG from, LONG to, int screen) {
-            const LONG want = s == "centre" ? (screen - (to - from)) / 2 : static_cast<LONG>(std::stod(s) * screen);
-            return [=] { return std::abs(from - want) <= 1 ? 0 : from - want; };
+        auto off = [](const string& s, LONG from, LONG to, int screen) {
+            const LONG want = s == "centre" ? (screen - (to - from)) / 2 : static_cast<LONG>(stod(s) * screen);
+            return [=] { return abs(from - want) <= 1 ? 0 : from - want; };
         };
         return Expect("left off by", 0, off(word, r.left, r.right, GetSystemMetrics(SM_CXSCREEN))) &&
                Expect("top off by", 0, off(tail, r.top, r.bottom, GetSystemMetrics(SM_CYSCREEN)));
     }
     if (verb == "pixels") {  // X,Y=RRGGBB ...
         bool all = true;
-        for (const std::string& check : w) {
+        for (const string& check : w) {
             const POINT p = Point(check.substr(0, check.find('=')));
-            all = all && Expect("pixel " + check, Hex(std::stoul(check.substr(check.find('=') + 1), nullptr, 16)), [&] {
+            all = all && Expect("pixel " + check, Hex(stoul(check.substr(check.find('=') + 1), nullptr, 16)), [&] {
                       const Pixel c = ScreenPixel(p.x, p.y);
                       return Hex(c.red << 16 | c.green << 8 | c.blue);
                   });
@@ -671,14 +666,14 @@ bool Scenario::Step(const std::string& line)
     }
     if (verb == "count") {  // X1,Y1 X2,Y2 RRGGBB N: at least N such pixels (every 2nd row, 3rd column); 0: none
         const POINT from = Point(w[0]), to = Point(w[1]);
-        const uint32_t c = std::stoul(w[2], nullptr, 16);
-        const int n = std::stoi(w[3]);
+        const uint32_t c = stoul(w[2], nullptr, 16);
+        const int n = stoi(w[3]);
         return Expect("pixels of " + rest, n, [&] {
             int found = 0;
             for (int y = from.y; y <= to.y; y += 2)
                 for (int x = from.x; x <= to.x; x += 3)
                     found += ScreenPixel(x, y) == Pixel{int(c >> 16), int(c >> 8 & 255), int(c & 255)};
-            return n == 0 ? found : std::min(found, n);
+            return n == 0 ? found : min(found, n);
         });
     }
     if (verb == "redraw") return RedrawWindow(client_, nullptr, nullptr, RDW_INVALIDATE) != 0;
@@ -692,28 +687,28 @@ bool Scenario::Step(const std::string& line)
         return pressed && (!box || Expect("box gone", false, [&] { return IsWindowVisible(current_) != 0; }));
     }
     if (verb == "type") {
-        HWND field = GetDlgItem(current_, std::stoi(word));
+        HWND field = GetDlgItem(current_, stoi(word));
         SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tail.c_str()));
         return PostMessageA(current_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE) != 0;
     }
     if (verb == "exit") {
         DWORD code = ~0u;
         if (!process_.WaitForExit(kPatience, &code)) {
-            std::string shown;  // what it still shows says where it stopped
+            string shown;  // what it still shows says where it stopped
             for (HWND w : TopWindows(process_.id()))
                 if (IsWindowVisible(w)) shown += " [" + ClassName(w) + " \"" + WindowText(w) + "\"]";
-            return Fail("still running after " + std::to_string(kPatience.count() / 1000) + " s, showing" +
+            return Fail("still running after " + to_string(kPatience.count() / 1000) + " s, showing" +
                         (shown.empty() ? " nothing" : shown));
         }
-        return Expect("exit code", std::stoul(rest), [&] { return code; });
+        return Expect("exit code", stoul(rest), [&] { return code; });
     }
     if (verb == "output") {  // how the program's output begins, "\r" as CR LF
-        const std::string begins = Replaced(rest, "\r", "\r\n");
+        const string begins = Replaced(rest, "\r", "\r\n");
         return Expect("output", begins, [&] { return ReadFile(output_).substr(0, begins.size()); });
     }
     // The verbs that did what they say, and those read before the scenario runs.
-    const std::set<std::string> done = {"lst",     "set",   "include", "repeat", "patience", "write", "leave",
-                                        "version", "needs", "prefix",  "user",   "medium",   "nokey", "kill"};
+    const set<string> done = {"lst",     "set",   "include", "repeat", "patience", "write", "leave",
+                              "version", "needs", "prefix",  "user",   "medium",   "nokey", "kill"};
     return done.contains(verb);
 }
 
@@ -725,7 +720,7 @@ int main(int argc, char** argv)
     directory = WindowsPath(argv[1]);
     program = argv[2];
     // The machine field of the program's header: 0x14C for i386.
-    const std::string header = ReadFile(WindowsPath(program)).substr(0, 4096);
+    const string header = ReadFile(WindowsPath(program)).substr(0, 4096);
     program32 = header.size() > 0x40 &&
                 header.compare(*reinterpret_cast<const uint32_t*>(&header[0x3C]) + 4, 2, "\x4C\x01") == 0;
     probe = argc > 3 ? argv[3] : "";
@@ -733,15 +728,15 @@ int main(int argc, char** argv)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((directory + "\\*.txt").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        const std::string file = found.cFileName, name = file.substr(0, file.size() - 4);
+        const string file = found.cFileName, name = file.substr(0, file.size() - 4);
         int line = 0;
         bool skipped = false;
-        const std::string failure = Scenario(name).Run(Split(ReadFile(directory + "\\" + file), '\n'), line, skipped);
+        const string failure = Scenario(name).Run(Split(ReadFile(directory + "\\" + file), '\n'), line, skipped);
         if (failure.empty())
-            std::printf("%s: %s\n", name.c_str(), skipped ? "skipped" : "passed");
+            printf("%s: %s\n", name.c_str(), skipped ? "skipped" : "passed");
         else
-            std::printf("SCENARIO FAILED %s.txt:%d: %s\n", name.c_str(), line, failure.c_str());
-        std::fflush(stdout);
+            printf("SCENARIO FAILED %s.txt:%d: %s\n", name.c_str(), line, failure.c_str());
+        fflush(stdout);
         failed += !failure.empty();
         if (failure.starts_with("cannot start")) return 77;  // not this program's fault: ctest skips
     }

@@ -20,15 +20,17 @@
 
 namespace {
 
+using namespace std;
+
 // The toolkit's message of every code that has one (the rest leave a 64-wide field blank) and every text of the
 // installer, as written.
 TEST(Messages, EveryText)
 {
-    std::string all;
+    string all;
     for (int32_t code = 0; code <= 1041; ++code) {
-        std::string field(64, '#');
+        string field(64, '#');
         ErrorMessage(code, field);
-        if (field != std::string(64, ' ')) all += std::to_string(code) + ' ' + S(TrimmedText(field)) + '|';
+        if (field != string(64, ' ')) all += to_string(code) + ' ' + S(TrimmedText(field)) + '|';
     }
     EXPECT_EQ(
         all,
@@ -87,7 +89,7 @@ TEST(Messages, EveryText)
 TEST(Script, DefdirPlaceholder)
 {
     // A blank directory: the text around it joins into a placeholder, replaced too.
-    using R = std::array<std::string, 3>;  // directory, text, result (fields of the text's length)
+    using R = array<string, 3>;  // directory, text, result (fields of the text's length)
     for (auto [dir, text, result] : Table(R{"C:\\<defdir>", "<defdir>;<defdir>      ", "C:\\<defdir>;C:\\<defdir>"},
                                           R{"", "<DE<defdir>fdir>x", "x                "})) {
         TheInstallState().installDir.assign(dir);
@@ -100,94 +102,86 @@ TEST(Script, DefdirPlaceholder)
 // trace notes what a user or the disk would see, each step closed by ";"; a message box as "?" with its buttons, icon
 // and default button.
 struct Machine final : ScriptServices, PassServices {
-    std::set<std::string, std::less<>> dirs{"D:", "D:\\HAVE"};
-    std::map<std::string, int64_t, std::less<>> files{
+    set<string, less<>> dirs{"D:", "D:\\HAVE"};
+    map<string, int64_t, less<>> files{
         {"S:\\A.EX_", 100}, {"S:\\B", 50}, {"S:\\SUB\\C", 10}, {"S:\\ONE", 60000}, {"S:\\BIG", 2147483647}};
     // Events per poll, up to '|': C cancel, R redraw, O other (as PassEvent orders them). Answers are 2 (No, Abort)
     // once none is left, so a copy that keeps failing ends the pass instead of being retried without end.
-    std::string events, answers, trace;
+    string events, answers, trace;
 
-    static std::string Dir(std::string_view p) { return S(p.substr(0, p.size() - p.ends_with('\\'))); }
-    static char Take(std::string& q, char none) { return q.empty() ? none : std::exchange(q, q.substr(1))[0]; }
+    static string Dir(string_view p) { return S(p.substr(0, p.size() - p.ends_with('\\'))); }
+    static char Take(string& q, char none) { return q.empty() ? none : exchange(q, q.substr(1))[0]; }
 
-    bool SourceFileSize(std::string_view p, int64_t& n) override { return SourceSize(p, n) || files.contains(p); }
-    void ShowStopMessage(std::string_view text, std::string_view caption) override { Ask(0, 1, 1, text, caption); }
-    PassEvent NextEvent() override { return PassEvent(std::string_view("|CRO").find(Take(events, '|'))); }
-    int32_t Ask(int32_t buttons, int32_t icon, int32_t defaultButton, std::string_view text,
-                std::string_view caption) override
+    bool SourceFileSize(string_view p, int64_t& n) override { return SourceSize(p, n) || files.contains(p); }
+    void ShowStopMessage(string_view text, string_view caption) override { Ask(0, 1, 1, text, caption); }
+    PassEvent NextEvent() override { return PassEvent(string_view("|CRO").find(Take(events, '|'))); }
+    int32_t Ask(int32_t buttons, int32_t icon, int32_t defaultButton, string_view text, string_view caption) override
     {
-        trace += '?' + Join(std::array{buttons, icon, defaultButton}, "") + ' ' + S(caption) + ": " + S(text) + ';';
+        trace += '?' + Join(array{buttons, icon, defaultButton}, "") + ' ' + S(caption) + ": " + S(text) + ';';
         return Take(answers, '2') - '0';
     }
     void PaintBackground() override {}
     void ShowBanner() override { trace += "banner " + TheInstallState().bannerPath.str() + ';'; }
-    bool DirectoryExists(std::string_view p) override { return dirs.contains(Dir(p)); }
-    bool FileExists(std::string_view p) override { return files.contains(p); }
-    bool MakeDirectory(std::string_view p) override { return dirs.insert(Dir(p)).second; }
-    int32_t CopyExpanded(std::string_view s, std::string_view d) override
+    bool DirectoryExists(string_view p) override { return dirs.contains(Dir(p)); }
+    bool FileExists(string_view p) override { return files.contains(p); }
+    bool MakeDirectory(string_view p) override { return dirs.insert(Dir(p)).second; }
+    int32_t CopyExpanded(string_view s, string_view d) override
     {
         files[S(d)] = 0;
         return files.contains(s) ? 0 : 4;
     }
-    std::string ExpandedName(std::string_view p) override { return std::regex_replace(S(p), std::regex("_$"), "E"); }
-    bool SourceSize(std::string_view p, int64_t& n) override
-    {
-        return (n = files.contains(p) ? files.at(S(p)) : 0) > 0;
-    }
-    bool SourceExceedsFreeSpace(std::string_view p) override { return p.ends_with("FULL"); }
-    void SetProgress(int32_t position) override { trace += "bar " + std::to_string(position) + ';'; }
-    void ShowProgressTexts(std::string_view, std::string_view) override {}
-    bool Collect(int32_t, std::span<char>) override { return true; }
-    void Log(int32_t code, std::string_view text) override
-    {
-        trace += "log" + std::to_string(code) + ' ' + S(text) + ';';
-    }
+    string ExpandedName(string_view p) override { return regex_replace(S(p), regex("_$"), "E"); }
+    bool SourceSize(string_view p, int64_t& n) override { return (n = files.contains(p) ? files.at(S(p)) : 0) > 0; }
+    bool SourceExceedsFreeSpace(string_view p) override { return p.ends_with("FULL"); }
+    void SetProgress(int32_t position) override { trace += "bar " + to_string(position) + ';'; }
+    void ShowProgressTexts(string_view, string_view) override {}
+    bool Collect(int32_t, span<char>) override { return true; }
+    void Log(int32_t code, string_view text) override { trace += "log" + to_string(code) + ' ' + S(text) + ';'; }
 };
 
 // The script's lines, each ended by CR LF unless they hold a CR.
-std::FILE* Script(std::string& lines)
+FILE* Script(string& lines)
 {
-    if (lines.find('\r') == lines.npos) lines = std::regex_replace(lines + '\n', std::regex("\n"), "\r\n");
+    if (lines.find('\r') == lines.npos) lines = regex_replace(lines + '\n', regex("\n"), "\r\n");
     return fmemopen(lines.data(), lines.size(), "r");
 }
 
 // Parses from a fresh plan on first drive E:, with a byte total and a picture path left from before; then every
 // outcome that differs from the defaults, and the trace.
-std::string Parse(std::FILE* file)
+string Parse(FILE* file)
 {
     InstallState& state = TheInstallState() = {
         .sourceDir = {"S:\\"}, .bannerPath = {"OLD.BMP"}, .bytesDone = 77, .installableDrives = {FixedText<2>("E:")}};
     ResetInstallPlan();
     ResetErrorState();
     Machine m;
-    std::string out = ParseScript(file, m) ? "" : "FAILED;";
-    std::fclose(file);
-    auto note = [&out](const std::string& name, const std::string& value, const std::string& initial = "") {
+    string out = ParseScript(file, m) ? "" : "FAILED;";
+    fclose(file);
+    auto note = [&out](const string& name, const string& value, const string& initial = "") {
         if (value != initial) out += name + '=' + value + ';';
     };
     const auto& [g, pages] = TheInstallPlan();
     note("title", state.generalTitle.str());
     note("message", g.message.str());
-    note("font", std::to_string(g.font), "5");
-    note("colour", Join(std::array{g.titleColour.red, g.titleColour.green, g.titleColour.blue}), "255,255,255");
+    note("font", to_string(g.font), "5");
+    note("colour", Join(array{g.titleColour.red, g.titleColour.green, g.titleColour.blue}), "255,255,255");
     note("defdest", state.installDir.str());
-    note("bytes", std::to_string(state.bytesDone) + " scale " + std::to_string(state.progressScale),
-         "0 scale 0.000000");
+    note("bytes", to_string(state.bytesDone) + " scale " + to_string(state.progressScale), "0 scale 0.000000");
     note("subdir", state.subDir.str());
     note("bannerPath", state.bannerPath.str());
-    for (std::size_t n = 0; n < pages.size(); ++n) {  // slot 0 is no page: nothing lands there
-        note('p' + std::to_string(n) + ".title", pages[n].title.str());
-        note('p' + std::to_string(n) + ".message", pages[n].message.str());
-        note('p' + std::to_string(n) + ".banner", pages[n].hasPicture ? pages[n].picture.str() : "none", "none");
+    for (size_t n = 0; n < pages.size(); ++n) {  // slot 0 is no page: nothing lands there
+        note('p' + to_string(n) + ".title", pages[n].title.str());
+        note('p' + to_string(n) + ".message", pages[n].message.str());
+        note('p' + to_string(n) + ".banner", pages[n].hasPicture ? pages[n].picture.str() : "none", "none");
     }
     return out + m.trace;
 }
 
 TEST(Script, Parser)
 {
-    auto n = [](std::size_t count, char c) { return std::string(count, c); };
+    auto n = [](size_t count, char c) { return string(count, c); };
     auto m = [&n](char c) { return "\nmessage " + n(1000, c); };
-    using R = std::pair<std::string, std::string>;  // the script's lines; the outcome
+    using R = pair<string, string>;  // the script's lines; the outcome
     for (auto [lines, outcome] : Table(
              // Comments, words that are no keywords, letter case.
              R{"generalstart\ntitle A # B\n# title C\ntitles F\ntitl G", "title=A # B;"},
@@ -216,23 +210,23 @@ TEST(Script, Parser)
              R{"generalstart\r\nmessage " + n(1016, 'x') + "Y\r\nmessage next",
                "message=" + n(1016, 'x') + "\r\nnext;"}))
         EXPECT_EQ(Parse(Script(lines)), outcome) << testing::PrintToString(lines);
-    EXPECT_EQ(Parse(std::fopen("/dev/null", "w")),  // unreadable
+    EXPECT_EQ(Parse(fopen("/dev/null", "w")),  // unreadable
               "FAILED;bannerPath=OLD.BMP;?011 Abort: Error when reading from install script;");
 }
 
 TEST(Script, InstallPassCarriesOutTheFileSections)
 {
-    auto copied = [](std::string from, std::string to, int bar) {
-        return "bar " + std::to_string(bar) + ";log2 S:\\" + from + " to: D:\\" + to + ';';
+    auto copied = [](string from, string to, int bar) {
+        return "bar " + to_string(bar) + ";log2 S:\\" + from + " to: D:\\" + to + ';';
     };
     // chdir to a missing directory, Retry, Ignore and Abort after a failed copy: scenarios copy-errors, chdir-missing.
-    const std::string banner = "banner S:\\SUB\\P.BMP;",
-                      cancel = "?322 Abort Installation?: Installation interrupted, would you like\rto abort?;";
+    const string banner = "banner S:\\SUB\\P.BMP;",
+                 cancel = "?322 Abort Installation?: Installation interrupted, would you like\rto abort?;";
     // The script, the events and answers; whether the pass ends well, the copy errors and the trace. Copy with and
     // without a destination, mkdir after chdir, existing directory; commands outside file sections, the end-of-file
     // mark ending the pass; a full disk; Cancel answered No goes on, the next Cancel answered Yes ends the pass,
     // redraws show the banner again.
-    using R = std::tuple<std::string, std::string, std::string, bool, int32_t, std::string>;
+    using R = tuple<string, string, string, bool, int32_t, string>;
     for (auto [script, events, answers, ok, copyErrors, trace] :
          Table(R("filestart\ncopy A.EX_\nmkdir SUB\nchdir SUB\ncopy C \"C 2\"\nmkdir HAVE", "", "", true, 0,
                  copied("A.EX_", "A.EXE", 655) + "log1 D:\\SUB;" + copied("SUB\\C", "SUB\\C 2", 720)),
@@ -247,11 +241,10 @@ TEST(Script, InstallPassCarriesOutTheFileSections)
         Machine machine;
         machine.events = events;
         machine.answers = answers;
-        std::FILE* file = Script(script);
-        EXPECT_EQ(std::tuple(RunInstallPass(file, machine), machine.trace, state.copyErrors),
-                  std::tuple(ok, trace, copyErrors))
+        FILE* file = Script(script);
+        EXPECT_EQ(tuple(RunInstallPass(file, machine), machine.trace, state.copyErrors), tuple(ok, trace, copyErrors))
             << testing::PrintToString(script);
-        std::fclose(file);
+        fclose(file);
     }
     EXPECT_EQ(ProgressPosition(1, 0), 0);  // nothing counted
 }
@@ -266,30 +259,30 @@ TEST(InstallLog, LinesAndTokens)
     char text[] = "a\r\n\nb", empty[] = "", delimiters[] = "\n\n";
     auto token = [](char* from) {
         const char* t = NextToken(from, "\n");
-        return t ? std::string(t) : "(none)";
+        return t ? string(t) : "(none)";
     };
-    EXPECT_EQ((std::array{token(text), token(nullptr), token(nullptr), token(empty), token(delimiters)}),
-              (std::array<std::string, 5>{"a\r", "b", "(none)", "(none)", "(none)"}));
+    EXPECT_EQ((array{token(text), token(nullptr), token(nullptr), token(empty), token(delimiters)}),
+              (array<string, 5>{"a\r", "b", "(none)", "(none)", "(none)"}));
 }
 
 TEST(Pages, DirectoryNamesBandsAndPicturePlacement)
 {
     // Paths hold 255 characters.
-    EXPECT_EQ((std::array{IsAcceptableDirectoryName("  C:\\DEMO  "), IsAcceptableDirectoryName("C:\\a|b"),
-                          IsAcceptableDirectoryName(":\\D"), IsDirectoryNameTooLong(" C:\\" + std::string(253, 'D'))}),
-              (std::array{true, false, false, true}));
+    EXPECT_EQ((array{IsAcceptableDirectoryName("  C:\\DEMO  "), IsAcceptableDirectoryName("C:\\a|b"),
+                     IsAcceptableDirectoryName(":\\D"), IsDirectoryNameTooLong(" C:\\" + string(253, 'D'))}),
+              (array{true, false, false, true}));
     // A band's colour component rounds, in single precision; no bands: the start colour; beyond the int32 range:
     // held at its ends. 254.79: the end colour is never reached.
-    EXPECT_EQ((std::array{BandComponent(0, 255, 2, 1), BandComponent(10, 20, 4, 3), BandComponent(40, 255, 0, 3),
-                          BandComponent(INT32_MIN, INT32_MAX, 2, 1), BandComponent(0, INT32_MAX, 1, 2),
-                          BandComponent(0, INT32_MIN, 1, 2)}),
-              (std::array{128, 18, 40, 0, INT32_MAX, INT32_MIN}));
+    EXPECT_EQ((array{BandComponent(0, 255, 2, 1), BandComponent(10, 20, 4, 3), BandComponent(40, 255, 0, 3),
+                     BandComponent(INT32_MIN, INT32_MAX, 2, 1), BandComponent(0, INT32_MAX, 1, 2),
+                     BandComponent(0, INT32_MIN, 1, 2)}),
+              (array{128, 18, 40, 0, INT32_MAX, INT32_MIN}));
     EXPECT_EQ(BandColour({0, 0, 75}, {0, 0, 255}, 255, 254), (ColourTriple{0, 0, 254}));
     // On a 640x480 screen: as wide as the screen and tall, centred; -2^31 from a file (a negative height: top-down).
     for (auto [w, h, area] :
-         {std::tuple(640, 400, "0,0.0833333,1,0.916667"), std::tuple(INT32_MIN, INT32_MIN, "0.125,0,0.875,1")}) {
+         {tuple(640, 400, "0,0.0833333,1,0.916667"), tuple(INT32_MIN, INT32_MIN, "0.125,0,0.875,1")}) {
         const PictureArea a = PagePictureArea(w, h, 640, 480);
-        EXPECT_EQ(Join(std::array{a.x1, a.y1, a.x2, a.y2}), area) << w << 'x' << h;
+        EXPECT_EQ(Join(array{a.x1, a.y1, a.x2, a.y2}), area) << w << 'x' << h;
     }
 }
 

@@ -17,64 +17,66 @@
 
 namespace {
 
-std::FILE* Script(std::string script)
+using namespace std;
+
+FILE* Script(string script)
 {
-    std::replace(script.begin(), script.end(), '^', '\n');
-    std::FILE* file = std::tmpfile();
-    std::fwrite(script.data(), 1, script.size(), file);
-    std::rewind(file);
+    replace(script.begin(), script.end(), '^', '\n');
+    FILE* file = tmpfile();
+    fwrite(script.data(), 1, script.size(), file);
+    rewind(file);
     return file;
 }
 
 // What the installer's parser keeps: background style, font, title/start/end colours, the titles of the pages
 // init, direct, finish and system, and the stop message it shows, if any.
-std::string Parsed(const std::string& script, const std::set<std::string>& onMedium)
+string Parsed(const string& script, const set<string>& onMedium)
 {
     struct Services : ScriptServices {
-        const std::set<std::string>* medium = nullptr;
-        std::string stop;
-        bool SourceFileSize(std::string_view path, int64_t& size) override
+        const set<string>* medium = nullptr;
+        string stop;
+        bool SourceFileSize(string_view path, int64_t& size) override
         {
             size = 1;
-            return medium->contains(std::string(path));
+            return medium->contains(string(path));
         }
-        void ShowStopMessage(std::string_view text, std::string_view) override { stop = text; }
+        void ShowStopMessage(string_view text, string_view) override { stop = text; }
     } services;
     services.medium = &onMedium;
     ResetInstallPlan();
     TheInstallState() = InstallState{};
-    std::FILE* file = Script(script);
+    FILE* file = Script(script);
     ParseScript(file, services);
-    std::fclose(file);
+    fclose(file);
     const GeneralSettings& g = TheInstallPlan().general;
-    std::string kept = std::to_string(g.backgroundStyle) + " " + std::to_string(g.font);
+    string kept = to_string(g.backgroundStyle) + " " + to_string(g.font);
     for (const ColourTriple& c : {g.titleColour, g.startFillColour, g.endFillColour})
-        kept += " " + std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+        kept += " " + to_string(c.red) + "," + to_string(c.green) + "," + to_string(c.blue);
     for (int page : {1, 2, 4, 5}) kept += "|" + TheInstallPlan().pages[page].title.str();
     return kept + (services.stop.empty() ? "" : " stop: " + services.stop);
 }
 
-std::string Lint(const std::string& script, const std::set<std::string>& onMedium)
+string Lint(const string& script, const set<string>& onMedium)
 {
-    std::FILE* file = Script(script);
+    FILE* file = Script(script);
     LintFiles files;
-    files.exists = [&](const std::string& p) { return onMedium.contains(p) || onMedium.contains("!" + p); };
-    files.drawable = [&](const std::string& p) { return !onMedium.contains("!" + p); };  // '!': not drawable
-    std::string said;
+    files.exists = [&](const string& p) { return onMedium.contains(p) || onMedium.contains("!" + p); };
+    files.drawable = [&](const string& p) { return !onMedium.contains("!" + p); };  // '!': not drawable
+    string said;
     for (const LintFinding& f : LintScript(file, files))
-        said += std::to_string(f.line) + ":" + std::to_string(f.column) + ": " + (f.error ? "error" : "warning") +
-                ": " + f.message + "\n";
-    std::fclose(file);
+        said += to_string(f.line) + ":" + to_string(f.column) + ": " + (f.error ? "error" : "warning") + ": " +
+                f.message + "\n";
+    fclose(file);
     return said;
 }
 
 TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
 {
-    const std::string kStops = "the installation stops here (\"Error when reading from INSTALL.LST\")";
+    const string kStops = "the installation stops here (\"Error when reading from INSTALL.LST\")";
     const struct {
         const char* script;
-        std::set<std::string> medium;
-        std::string said;
+        set<string> medium;
+        string said;
         const char* parsed = "";  // what the parser keeps, where the row says
     } rows[] = {
         {"# comment^#no blank^generalstart^title Demo^filestart^copy A.TXT", {"A.TXT"}, ""},
@@ -137,8 +139,8 @@ TEST(Lintlst, FindsWhatTheInstallerWouldIgnoreCutOrFailOn)
         if (*row.parsed) EXPECT_EQ(Parsed(row.script, row.medium), row.parsed) << row.script;
     }
     // A line longer than the installer reads, and a name longer than it keeps.
-    const std::string longName(300, 'N');
-    EXPECT_EQ(Lint("filestart^copy " + longName + std::string(800, ' ') + "X", {longName}),
+    const string longName(300, 'N');
+    EXPECT_EQ(Lint("filestart^copy " + longName + string(800, ' ') + "X", {longName}),
               "2:1: warning: the line is 1106 characters long: the installer reads the first 1024\n"
               "2:6: warning: the name is 300 characters long: the installer keeps 261\n"
               "2:6: error: copy source " +

@@ -6,17 +6,19 @@
 
 namespace {
 
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+using namespace std;
+
+Bytes Text(const string& s) { return Bytes(s.begin(), s.end()); }
 
 // size random bytes (or letters, of the first `letters` of the alphabet), then the first `again` bytes of them once
 // more; the 2000 bytes at `from`, when given, again 3000 bytes later.
-Bytes Random(std::size_t size, unsigned seed, std::size_t again = 0, unsigned letters = 0, std::size_t from = 0)
+Bytes Random(size_t size, unsigned seed, size_t again = 0, unsigned letters = 0, size_t from = 0)
 {
-    std::mt19937 rng(seed);
+    mt19937 rng(seed);
     Bytes b(size + again);
-    for (std::size_t i = 0; i < b.size(); ++i)
+    for (size_t i = 0; i < b.size(); ++i)
         b[i] = i >= size ? b[i - size] : static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
-    if (from) std::copy_n(b.begin() + from, 2000, b.begin() + from + 3000);
+    if (from) copy_n(b.begin() + from, 2000, b.begin() + from + 3000);
     return b;
 }
 
@@ -26,63 +28,63 @@ Bytes Random(std::size_t size, unsigned seed, std::size_t again = 0, unsigned le
 // repeated from 36000 crosses the split); a few letters match in every length, mostly short.
 TEST(LzCompress, RoundTripsAndPinsTheParse)
 {
-    const bool msexpand = std::system("command -v msexpand >/dev/null") == 0;
-    using R = std::pair<Bytes, std::size_t>;
+    const bool msexpand = system("command -v msexpand >/dev/null") == 0;
+    using R = pair<Bytes, size_t>;
     for (const auto& [data, size] : Table(R{Random(4096, 2, 4196), 5120}, R{Random(4097, 3, 4097), 9225},
                                           R{Random(70000, 5, 0, 0, 33000), 76739}, R{Random(2000, 7, 0, 5), 1096})) {
         const Bytes file = CompressLz(data, 'E');
         const ExpandedLz back = ExpandLz(file);
-        EXPECT_EQ(std::tuple(back.error, back.data == data, back.replacedChar, file.size()),
-                  std::tuple(std::string(), true, 'E', size));
+        EXPECT_EQ(tuple(back.error, back.data == data, back.replacedChar, file.size()),
+                  tuple(string(), true, 'E', size));
         if (!msexpand) continue;
-        std::ofstream("lz_sample.da_", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
-        ASSERT_EQ(std::system("msexpand < lz_sample.da_ > lz_sample.dat 2>/dev/null"), 0) << size;
-        std::ifstream in("lz_sample.dat", std::ios::binary);
-        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), data) << size;
+        ofstream("lz_sample.da_", ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+        ASSERT_EQ(system("msexpand < lz_sample.da_ > lz_sample.dat 2>/dev/null"), 0) << size;
+        ifstream in("lz_sample.dat", ios::binary);
+        EXPECT_EQ(Bytes(istreambuf_iterator<char>(in), {}), data) << size;
     }
-    std::remove("lz_sample.da_");
-    std::remove("lz_sample.dat");
+    remove("lz_sample.da_");
+    remove("lz_sample.dat");
     // The second "hello" reaches back into the ring's blanks for its space.
-    const std::string hello("SZDD\x88\xF0\x27\x33\x41\0\x18\0\0\0\xDFhello\xEF\xFAwo\x0Frld\n", 29);
+    const string hello("SZDD\x88\xF0\x27\x33\x41\0\x18\0\0\0\xDFhello\xEF\xFAwo\x0Frld\n", 29);
     EXPECT_EQ(CompressLz(Text("hello hello hello world\n"), 0), Text(hello));
 }
 
 TEST(LzExpand, RefusesMalformedFiles)
 {
     const Bytes good = CompressLz(Text("abcabcabcabc"), 0);
-    auto with = [&](std::size_t at, uint8_t v) {
+    auto with = [&](size_t at, uint8_t v) {
         Bytes b = good;
         b[at] = v;
         return b;
     };
-    using R = std::pair<Bytes, std::string>;
+    using R = pair<Bytes, string>;
     for (const auto& [file, error] :
          Table(R{Bytes(good.begin(), good.begin() + 13), "truncated header: 13 of 14 bytes"},
                R{with(8, 'B'), "unknown compression mode 66"},
                R{Bytes(good.begin(), good.end() - 1), "truncated data: a match lacks its second byte"},
                R{with(10, 11), "size mismatch: expands to 12 bytes, the header says 11"}))
-        EXPECT_EQ(std::pair(ExpandLz(file).error, ExpandLz(file).data.size()), std::pair(error, std::size_t{0}));
+        EXPECT_EQ(pair(ExpandLz(file).error, ExpandLz(file).data.size()), pair(error, size_t{0}));
 }
 
 // Read ten bytes at a time: a read error stays an error though the reads after it would succeed, and the end
 // of the input is read once.
 TEST(LzExpand, AReadErrorStaysAndTheEndIsReadOnce)
 {
-    const Bytes file = CompressLz(Text(std::string(300, 'x') + "tail"), 0);
+    const Bytes file = CompressLz(Text(string(300, 'x') + "tail"), 0);
     for (int failing : {0, 3}) {
         int reads = 0;
-        std::size_t at = 0;
+        size_t at = 0;
         const LzStreamResult r = ExpandLzStream(
-            [&](uint8_t* buffer, std::size_t, std::size_t& got) {
-                got = std::min<std::size_t>(10, file.size() - at);
-                std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), got, buffer);
+            [&](uint8_t* buffer, size_t, size_t& got) {
+                got = min<size_t>(10, file.size() - at);
+                copy_n(file.begin() + static_cast<ptrdiff_t>(at), got, buffer);
                 at += got;
                 return ++reads != failing;
             },
-            [](const uint8_t*, std::size_t) { return true; });
+            [](const uint8_t*, size_t) { return true; });
         const int wholeReads = static_cast<int>((file.size() + 9) / 10) + 1;
-        EXPECT_EQ(std::pair(r.outcome, reads),
-                  failing ? std::pair(LzOutcome::kReadFailed, failing) : std::pair(LzOutcome::kExpanded, wholeReads));
+        EXPECT_EQ(pair(r.outcome, reads),
+                  failing ? pair(LzOutcome::kReadFailed, failing) : pair(LzOutcome::kExpanded, wholeReads));
     }
 }
 

@@ -15,61 +15,61 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Read(const fs::path& p)
+using namespace std;
+
+string Read(const fs::path& p)
 {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
+    ifstream in(p, ios::binary);
+    ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void Write(const fs::path& p, const std::string& bytes)
+void Write(const fs::path& p, const string& bytes)
 {
     fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
+    ofstream(p, ios::binary) << bytes;
 }
 
 // A 1 x 1 24-bit BMP, drawable; cut short, it is not.
-const std::string kBmp = std::string("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
-                         std::string(24, '\0') + std::string("\x10\x20\x30\0", 4);
+const string kBmp = string("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
+                    string(24, '\0') + string("\x10\x20\x30\0", 4);
 
 // The medium's files as a map of path to what it holds: compressed files as
 // "SZDD(replaced character) expanded bytes".
-std::map<std::string, std::string> Medium(const fs::path& out)
+map<string, string> Medium(const fs::path& out)
 {
-    std::map<std::string, std::string> files;
+    map<string, string> files;
     if (!fs::exists(out)) return files;
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(out)) {
         if (!e.is_regular_file()) continue;
-        const std::string bytes = Read(e.path());
-        const ExpandedLz x = ExpandLz(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        const string bytes = Read(e.path());
+        const ExpandedLz x = ExpandLz(span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
         files[fs::relative(e.path(), out).generic_string()] =
-            x.error.empty()
-                ? "SZDD(" + std::string(1, x.replacedChar) + ") " + std::string(x.data.begin(), x.data.end())
-                : bytes;
+            x.error.empty() ? "SZDD(" + string(1, x.replacedChar) + ") " + string(x.data.begin(), x.data.end()) : bytes;
     }
     return files;
 }
 
 struct Case {
     const char* what;
-    std::map<std::string, std::string> product;  // path: bytes
-    std::string script;                          // lines joined by '|'
-    std::string options;
+    map<string, string> product;  // path: bytes
+    string script;                // lines joined by '|'
+    string options;
     int status;
-    std::string messages;                       // what it says on its error stream, "S" the script's path
-    std::map<std::string, std::string> medium;  // without SETUP.EXE and INSTALL.LST, checked apart
+    string messages;             // what it says on its error stream, "S" the script's path
+    map<string, string> medium;  // without SETUP.EXE and INSTALL.LST, checked apart
 };
 
 TEST(Mkmedia, MakesMediaAndRefusesBadInput)
 {
-    const std::string demo =
+    const string demo =
         "filestart|copy DEMO.EX_ DEMO.EXE|copy README.TXT|mkdir DATA|chdir DATA|"
         "copy NOTES.TX_|chdir|diagstart init|banner LOGO.BMP";
-    const std::map<std::string, std::string> product = {{"demo.exe", "MZ demo"},
-                                                        {"README.TXT", "read me"},
-                                                        {"Data/notes.txt", "notes notes notes"},
-                                                        {"LOGO.BMP", kBmp}};
+    const map<string, string> product = {{"demo.exe", "MZ demo"},
+                                         {"README.TXT", "read me"},
+                                         {"Data/notes.txt", "notes notes notes"},
+                                         {"LOGO.BMP", kBmp}};
     const Case cases[] = {
         {"the demo: compressed where the script says, found in any letter case",
          product,
@@ -110,35 +110,35 @@ TEST(Mkmedia, MakesMediaAndRefusesBadInput)
         SCOPED_TRACE(c.what);
         fs::remove_all(root);
         for (const auto& [path, bytes] : c.product) Write(root / "product" / path, bytes);
-        std::string script = c.script;
-        std::replace(script.begin(), script.end(), '|', '\n');
+        string script = c.script;
+        replace(script.begin(), script.end(), '|', '\n');
         Write(root / "INSTALL.LST", script);
         Write(root / "setup.exe", "MZ setup");
         Write(root / "uninst.exe", "MZ uninst");
-        const std::string command = std::string(MKMEDIA) + " --setup " + (root / "setup.exe").string() + " " +
-                                    c.options + " " + (root / "product").string() + " " +
-                                    (root / "INSTALL.LST").string() + " " + (root / "out").string() + " >" +
-                                    (root / "said").string() + " 2>" + (root / "errors").string();
-        const int status = std::system(command.c_str());
-        std::string messages = Read(root / "errors");
-        for (std::size_t at; (at = messages.find((root / "INSTALL.LST").string())) != std::string::npos;)
+        const string command = string(MKMEDIA) + " --setup " + (root / "setup.exe").string() + " " + c.options + " " +
+                               (root / "product").string() + " " + (root / "INSTALL.LST").string() + " " +
+                               (root / "out").string() + " >" + (root / "said").string() + " 2>" +
+                               (root / "errors").string();
+        const int status = system(command.c_str());
+        string messages = Read(root / "errors");
+        for (size_t at; (at = messages.find((root / "INSTALL.LST").string())) != string::npos;)
             messages.replace(at, (root / "INSTALL.LST").string().size(), "S");
-        std::map<std::string, std::string> medium = Medium(root / "out");
+        map<string, string> medium = Medium(root / "out");
         const bool whole = c.status == 2 || (medium["INSTALL.LST"] == script && medium["SETUP.EXE"] == "MZ setup" &&
                                              medium["UNINST.EXE"] == "MZ uninst");
         for (const char* name : {"INSTALL.LST", "SETUP.EXE", "UNINST.EXE"}) medium.erase(name);
-        EXPECT_EQ(std::tuple(WEXITSTATUS(status), messages, medium, whole, fs::exists(root / "out.mkmedia-partial")),
-                  std::tuple(c.status, c.messages, c.medium, true, false));
+        EXPECT_EQ(tuple(WEXITSTATUS(status), messages, medium, whole, fs::exists(root / "out.mkmedia-partial")),
+                  tuple(c.status, c.messages, c.medium, true, false));
     }
     // A medium already there stays unless --force replaces it.
-    const std::string args = " --setup " + (root / "setup.exe").string() + " " + (root / "product").string() + " " +
-                             (root / "INSTALL.LST").string() + " " + (root / "out").string() + " 2>/dev/null";
+    const string args = " --setup " + (root / "setup.exe").string() + " " + (root / "product").string() + " " +
+                        (root / "INSTALL.LST").string() + " " + (root / "out").string() + " 2>/dev/null";
     Write(root / "out" / "OLD.TXT", "old");
-    const int refused = std::system((std::string(MKMEDIA) + args).c_str());
-    EXPECT_EQ(std::pair(WEXITSTATUS(refused), Read(root / "out" / "OLD.TXT")), std::pair(2, std::string("old")));
+    const int refused = system((string(MKMEDIA) + args).c_str());
+    EXPECT_EQ(pair(WEXITSTATUS(refused), Read(root / "out" / "OLD.TXT")), pair(2, string("old")));
     Write(root / "product" / "LOGO.BMP", kBmp);
-    const int forced = std::system((std::string(MKMEDIA) + " --force" + args).c_str());
-    EXPECT_EQ(std::pair(WEXITSTATUS(forced), fs::exists(root / "out" / "OLD.TXT")), std::pair(0, false));
+    const int forced = system((string(MKMEDIA) + " --force" + args).c_str());
+    EXPECT_EQ(pair(WEXITSTATUS(forced), fs::exists(root / "out" / "OLD.TXT")), pair(0, false));
     fs::remove_all(root);
 }
 

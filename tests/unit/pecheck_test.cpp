@@ -9,18 +9,20 @@
 
 namespace {
 
-Bytes Crafted(const std::string& name)
+using namespace std;
+
+Bytes Crafted(const string& name)
 {
-    std::ifstream file(MARROW_SOURCE_DIR "/tests/unit/pe/" + name + ".exe", std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
+    ifstream file(MARROW_SOURCE_DIR "/tests/unit/pe/" + name + ".exe", ios::binary);
+    return Bytes(istreambuf_iterator<char>(file), {});
 }
 
 // "small" (KERNEL32.dll!GetTickCount only) with its second byte set, cut to `keep` bytes.
-Bytes Small(char second, std::size_t keep = SIZE_MAX)
+Bytes Small(char second, size_t keep = SIZE_MAX)
 {
     Bytes b = Crafted("small");
     b[1] = static_cast<uint8_t>(second);
-    b.resize(std::min(keep, b.size()));
+    b.resize(min(keep, b.size()));
     return b;
 }
 
@@ -31,15 +33,14 @@ Bytes Small(char second, std::size_t keep = SIZE_MAX)
 TEST(LoadCheck, ImportsHeadersRelocationsAndDamagedFiles)
 {
     PeFile pe;
-    std::string error;
-    std::vector<SystemExports> systems(2);
-    for (std::size_t i = 0; const char* name : {"win95", "win32s"})
-        ASSERT_TRUE(
-            LoadSystemExports(MARROW_SOURCE_DIR "/tools/pecheck/systems/" + std::string(name), systems[i++], error));
+    string error;
+    vector<SystemExports> systems(2);
+    for (size_t i = 0; const char* name : {"win95", "win32s"})
+        ASSERT_TRUE(LoadSystemExports(MARROW_SOURCE_DIR "/tools/pecheck/systems/" + string(name), systems[i++], error));
     const char* titles[] = {"Windows 95 (4.00.950)", "Win32s 1.30"};
-    const std::string notX86 = "not a 32-bit x86 program: @ cannot run it|";
+    const string notX86 = "not a 32-bit x86 program: @ cannot run it|";
     // The file, its call-backs, the problems on each system.
-    using R = std::tuple<std::string, uint32_t, std::array<std::string, 2>>;
+    using R = tuple<string, uint32_t, array<string, 2>>;
     for (const auto& [file, tlsCallbacks, problems] :
          Table(R{"loads", 3, {"", "="}},
                // msvcrt.dll!printf COMCTL32.DLL!InitCommonControlsEx COMCTL32.DLL ordinal 400 only
@@ -59,20 +60,20 @@ TEST(LoadCheck, ImportsHeadersRelocationsAndDamagedFiles)
                                    "it|"}})) {  // no imports, no relocations
         ASSERT_TRUE(ReadPeFile(Crafted(file), pe, error)) << file << ": " << error;
         EXPECT_EQ(pe.tlsCallbacks, tlsCallbacks) << file;
-        for (std::size_t i = 0; i < 2; ++i) {
-            const std::string expected =
-                std::regex_replace(problems[i] == "=" ? problems[0] : problems[i], std::regex("@"), titles[i]);
-            std::string got;
-            for (const std::string& p : CheckProgram(pe, systems[i])) got += p + "|";
+        for (size_t i = 0; i < 2; ++i) {
+            const string expected =
+                regex_replace(problems[i] == "=" ? problems[0] : problems[i], regex("@"), titles[i]);
+            string got;
+            for (const string& p : CheckProgram(pe, systems[i])) got += p + "|";
             EXPECT_EQ(got, expected) << file;
         }
     }
     // The section at 0x200: two import descriptors, the hint and name, the DLL's name, the list at 68.
-    using D = std::pair<Bytes, std::string>;
+    using D = pair<Bytes, string>;
     for (const auto& [file, expected] : Table(D{Small('X'), "not a program file (no MZ header)"},
                                               D{Small('Z', 0x80), "the optional header is cut off"},
                                               D{Small('Z', 0x200 + 70), "the import list of KERNEL32.dll is cut off"}))
-        EXPECT_EQ(std::pair(ReadPeFile(file, pe, error), error), std::pair(false, expected));
+        EXPECT_EQ(pair(ReadPeFile(file, pe, error), error), pair(false, expected));
 }
 
 }  // namespace

@@ -7,28 +7,28 @@
 
 namespace {
 
+using namespace std;
+
 TEST(SystemLines, AssociationsCommandsGroupsAndValues)
 {
     TheInstallState() = InstallState{};
     TheInstallState().installDir.assign("C:\\DEMO\\");
-    const std::string r = "HKEY_CLASSES_ROOT\\";
-    EXPECT_EQ(
-        AssociationLines("  DEM | <defdir> |x|", false),
-        (std::array{r + ".DEM = DEMfile", r + "DEMfile = <defdir>", r + "DEMfile\\shell\\open\\command = \"x\" %1"}));
+    const string r = "HKEY_CLASSES_ROOT\\";
+    EXPECT_EQ(AssociationLines("  DEM | <defdir> |x|", false),
+              (array{r + ".DEM = DEMfile", r + "DEMfile = <defdir>", r + "DEMfile\\shell\\open\\command = \"x\" %1"}));
     const ShortcutEntry e = ParseShortcutEntry(" <defdir> |<defdir>| <defdir>|");
     EXPECT_EQ(CreateGroupCommand(e.group) + AddItemCommand(e.command, e.item),
               "[CreateGroup(<defdir>)][Additem(\"C:\\DEMO\",\"<defdir>\")]");
 
     // The group table keeps within its slots.
-    std::string reply = "Main\r\nDemo Group\r\n" + std::string(260, 'L') + "\r\n" + std::string(259, 'M') + "\n";
-    for (int i = 0; i < 1000; ++i) reply += "G" + std::to_string(i) + "\r\n";
+    string reply = "Main\r\nDemo Group\r\n" + string(260, 'L') + "\r\n" + string(259, 'M') + "\n";
+    for (int i = 0; i < 1000; ++i) reply += "G" + to_string(i) + "\r\n";
     GroupNameTable groups;
     groups.Fill(reply.data());
     EXPECT_EQ(groups.size(), 1000u);
     EXPECT_EQ(GroupCommand(groups, "DEMO group") + GroupCommand(groups, "G997"),
               "[ShowGroup(DEMO group,1)][CreateGroup(G997)]");
-    EXPECT_TRUE(groups.Contains(std::string(259, 'm')) && groups.Contains("G996") &&
-                !groups.Contains(std::string(260, 'L')));
+    EXPECT_TRUE(groups.Contains(string(259, 'm')) && groups.Contains("G996") && !groups.Contains(string(260, 'L')));
 
     // Without an old value a reference drops out with a separator next to it.
     EXPECT_EQ(ExtendedValue("Path", "%PATH%;C:\\A", nullptr) + '|' + ExtendedValue("Path", "C:\\A;%path%", nullptr),
@@ -39,56 +39,44 @@ TEST(SystemLines, AssociationsCommandsGroupsAndValues)
 // while the machine lasts; C:'s AUTOEXEC.BAT is read-only. The trace notes the rest. The next `failingWrites` files
 // made afresh whose names end in `failing` are emptied and then fail as on a full disk.
 struct ScratchMachine final : SystemServices {
-    std::filesystem::path home = std::filesystem::current_path(),
-                          dir = std::filesystem::temp_directory_path() / ("steps-" + std::to_string(getpid()));
-    std::string trace, failing;
+    filesystem::path home = filesystem::current_path(),
+                     dir = filesystem::temp_directory_path() / ("steps-" + to_string(getpid()));
+    string trace, failing;
     int failingWrites = 0;
     bool works = true;  // Program Manager, the registry editor and the registry
     ScratchMachine()
     {
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        filesystem::create_directories(dir);
+        filesystem::current_path(dir);
     }
     ~ScratchMachine()
     {
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(dir);
+        filesystem::current_path(home);
+        filesystem::remove_all(dir);
     }
-    static std::string Read(const std::string& name)
+    static string Read(const string& name) { return (stringstream() << ifstream(name, ios::binary).rdbuf()).str(); }
+    FILE* Open(const string& p, const char* mode) override
     {
-        return (std::stringstream() << std::ifstream(name, std::ios::binary).rdbuf()).str();
+        if (S(mode) != "wb" || !p.ends_with(failing) || failingWrites-- <= 0) return fopen(p.c_str(), mode);
+        ofstream(p, ios::trunc);
+        return fopen("/dev/full", "wb");
     }
-    std::FILE* Open(const std::string& p, const char* mode) override
-    {
-        if (S(mode) != "wb" || !p.ends_with(failing) || failingWrites-- <= 0) return std::fopen(p.c_str(), mode);
-        std::ofstream(p, std::ios::trunc);
-        return std::fopen("/dev/full", "wb");
-    }
-    void Delete(std::string_view p) override { std::filesystem::remove(p); }
-    bool FileExists(std::string_view p) override { return std::filesystem::exists(p); }
-    bool ReadOnly(std::string_view p) override { return p[0] == 'C'; }
-    void Tell(int32_t i, std::string_view t, std::string_view c) override
-    {
-        Note(std::to_string(i) + " " + S(c) + ": " + S(t));
-    }
-    void Log(std::string_view text) override { Note("log " + S(text)); }
-    void Today(int32_t& y, int32_t& m, int32_t& d) override { std::tie(y, m, d) = std::tuple(2026, 3, 9); }
-    bool AddProgramItems(const std::vector<ShortcutEntry>& e) override
-    {
-        return Note("items " + std::to_string(e.size()));
-    }
-    bool SetEnvironmentValue(std::string_view n, std::string_view v) override
-    {
-        return Note("set " + S(n) + "=" + S(v));
-    }
-    bool EnvironmentValue(std::string_view n, std::string& v) override
+    void Delete(string_view p) override { filesystem::remove(p); }
+    bool FileExists(string_view p) override { return filesystem::exists(p); }
+    bool ReadOnly(string_view p) override { return p[0] == 'C'; }
+    void Tell(int32_t i, string_view t, string_view c) override { Note(to_string(i) + " " + S(c) + ": " + S(t)); }
+    void Log(string_view text) override { Note("log " + S(text)); }
+    void Today(int32_t& y, int32_t& m, int32_t& d) override { tie(y, m, d) = tuple(2026, 3, 9); }
+    bool AddProgramItems(const vector<ShortcutEntry>& e) override { return Note("items " + to_string(e.size())); }
+    bool SetEnvironmentValue(string_view n, string_view v) override { return Note("set " + S(n) + "=" + S(v)); }
+    bool EnvironmentValue(string_view n, string& v) override
     {
         return n == "PATH" && !(v = "C:\\TOOLS;%USERPROFILE%\\BIN").empty();
     }
     void AnnounceEnvironment() override { Note("announce"); }
-    std::string ShortPath(std::string_view p) override { return S(p); }
-    bool RunRegistryEditor(std::string_view line) override { return Note(S(line)); }
-    bool Note(const std::string& step)
+    string ShortPath(string_view p) override { return S(p); }
+    bool RunRegistryEditor(string_view line) override { return Note(S(line)); }
+    bool Note(const string& step)
     {
         trace += step + ";";
         return works;
@@ -99,8 +87,8 @@ struct ScratchMachine final : SystemServices {
 // shortcuts, associations and variables applied (the variables always, the others when collected) on Windows NT or an
 // earlier system whose AUTOEXEC.BAT on D: holds `autoexec` (C:'s: "old"): the trace, and after "|" each, D:'s
 // AUTOEXEC.BAT, its copy and the variables' temporary file, once cleaned up.
-std::string Steps(bool nt, bool works, const std::string& lines, const std::string& autoexec,
-                  const std::string& failing = "", int failingWrites = 0)
+string Steps(bool nt, bool works, const string& lines, const string& autoexec, const string& failing = "",
+             int failingWrites = 0)
 {
     ScratchMachine m;
     m.failing = failing;
@@ -109,14 +97,12 @@ std::string Steps(bool nt, bool works, const std::string& lines, const std::stri
                          .isWindowsNT = nt ? kTrue : kFalse,
                          .installableDriveCount = 2,
                          .installableDrives = {FixedText<2>("C:"), FixedText<2>("D:")}};
-    std::ofstream("C:\\autoexec.bat", std::ios::binary) << "old\r\n";
-    std::ofstream("D:\\autoexec.bat", std::ios::binary) << autoexec;
-    using Collector = bool (*)(std::span<char>, SystemServices&);
-    const std::map<char, Collector> collectors = {
-        {'a', CollectAssociation}, {'p', CollectShortcut}, {'v', CollectVariable}};
-    std::istringstream in(lines);
-    for (std::string line; std::getline(in, line);)
-        EXPECT_TRUE(collectors.at(line[0])(FixedText<1024>(line.substr(2)), m));
+    ofstream("C:\\autoexec.bat", ios::binary) << "old\r\n";
+    ofstream("D:\\autoexec.bat", ios::binary) << autoexec;
+    using Collector = bool (*)(span<char>, SystemServices&);
+    const map<char, Collector> collectors = {{'a', CollectAssociation}, {'p', CollectShortcut}, {'v', CollectVariable}};
+    istringstream in(lines);
+    for (string line; getline(in, line);) EXPECT_TRUE(collectors.at(line[0])(FixedText<1024>(line.substr(2)), m));
     CloseTemporaryFiles();
     m.failingWrites = failingWrites;
     Logical ok = kFalse;
@@ -136,21 +122,20 @@ std::string Steps(bool nt, bool works, const std::string& lines, const std::stri
 // the copy or of the new file, leaves the file as it was.
 TEST(SystemSteps, TheLogSaysWhatWasDone)
 {
-    const std::string block = "\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" +
-                              std::string(17, ' ') +
-                              "\r\nSET A=1\r\nrem End of variables added by R.L.V. Installer\r\n\r\n";
-    const std::string added = "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;|";
-    const std::string failed =
+    const string block = "\r\nrem Start of variables added by R.L.V. Installer on 09 Mar 2026" + string(17, ' ') +
+                         "\r\nSET A=1\r\nrem End of variables added by R.L.V. Installer\r\n\r\n";
+    const string added = "log Modified D:\\AUTOEXEC.BAT - Added Environment Variables;|";
+    const string failed =
         "1 Abort Installation: Error writing to D:\\AUTOEXEC.BAT;log Error writing to D:\\AUTOEXEC.BAT;|old\r\n||";
     EXPECT_EQ(Steps(false, true, "v A=1", ""), added + block + "||");
     EXPECT_EQ(Steps(false, true, "v A=1", "a\r\nb\x1A"), added + "a\r\nb\r\n" + block + "\x1A||");
     EXPECT_EQ(Steps(false, true, "v A=1", "a\n\x1Ajunk\x1A"), added + "a\n" + block + "\x1Ajunk\x1A||");
     EXPECT_EQ(Steps(false, true, "v A=1", "old\r\n", "$t$", 1), failed);
     EXPECT_EQ(Steps(false, true, "v A=1", "old\r\n", "bat", 1), failed);
-    const std::string all =
+    const string all =
         "a  . |Doc|x|\np Group| |Demo|\np Demo|<defdir>DEMO.EXE|Demo|\np Demo|<defdir>HELP.EXE|Help|\n"
         "a .dem|Demo|<defdir>DEMO.EXE|\nv DEMOHOME=<defdir>\nv NOVALUE\nv PATH=%path%;<defdir>\\BIN\nv LIB=%LIB%";
-    const std::string steps =
+    const string steps =
         "log ** Skipped, fields missing: associate  . |Doc|x|;log ** Skipped, fields missing: program "
         "Group| |Demo|;items 2;@regedit /s \"X:\\DEMO\\regedit.$t$\";@set DEMOHOME=X:\\DEMO;set PATH=C:\\TOOLS;"
         "%USERPROFILE%\\BIN;X:\\DEMO\\BIN;announce;@|old\r\n||";
@@ -158,7 +143,7 @@ TEST(SystemSteps, TheLogSaysWhatWasDone)
               Filled(steps, {"log Modified Start Menu      - Added Shortcuts;",
                              "log Modified Registry        - Added File Associations;",
                              "log Modified Registry        - Added Environment Variables;"}));
-    auto told = [](std::string text) { return "4 Installation Error: " + text + ";log " + text + ';'; };
+    auto told = [](string text) { return "4 Installation Error: " + text + ";log " + text + ';'; };
     EXPECT_EQ(Steps(true, false, all, "old\r\n"),
               Filled(steps, {told("Error running Start Menu script"), told("Error running registry edit script"),
                              "log Error writing Environment Variables to the registry;"}));

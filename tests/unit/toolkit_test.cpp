@@ -14,13 +14,15 @@
 
 namespace {
 
+using namespace std;
+
 // op: U upper, L lower, J justify by arg, W first word into an arg-wide field ("word|rest"), I to integer, F from
 // integer text by format arg into a field as wide as the result, C command-line words; P path joined with arg, B
 // without brackets, D drive letter, R root length, M directories to make; Q report line, X abnormal exit with code
 // arg; S saturated to int32, Y fill style set over 3.
-std::string Apply(char op, std::string text, const std::string& arg, std::size_t width)
+string Apply(char op, string text, const string& arg, size_t width)
 {
-    std::string field(op == 'W' ? std::stoul(arg) : width, '#');
+    string field(op == 'W' ? stoul(arg) : width, '#');
     int32_t value = 12345;
     GraphicsState g{.fillStyle = 3};
     QErrorInfo(1);
@@ -29,24 +31,24 @@ std::string Apply(char op, std::string text, const std::string& arg, std::size_t
     case 'L': QStrLower(text); return text;
     case 'J': QStrJustify(text, arg); return text;
     case 'W': QStrFirstWord(text, field); return field + '|' + text;
-    case 'I': QStrToInt(text, value); return std::to_string(value);
-    case 'F': QStrFromInt(std::stoi(text), field, arg); return field;
+    case 'I': QStrToInt(text, value); return to_string(value);
+    case 'F': QStrFromInt(stoi(text), field, arg); return field;
     case 'C': return Join(CommandLineWords(text), "|");
     case 'P': return JoinPath(text, arg);
     case 'B': return WithoutBrackets(text);
-    case 'D': return std::string(1, DriveLetterOf(text));
-    case 'R': return std::to_string(RootLength(text));
+    case 'D': return string(1, DriveLetterOf(text));
+    case 'R': return to_string(RootLength(text));
     case 'M': return Join(DirectoriesOnPath(text), "|");
-    case 'Q': return ReportLine(std::stoi(text));
-    case 'X': return AbnormalExitText(text, std::stoi(arg));
-    case 'S': return std::to_string(SaturatingInt32(std::stod(text)));
-    default: SetFillStyle(g, std::stoi(text)); return std::to_string(g.fillStyle);
+    case 'Q': return ReportLine(stoi(text));
+    case 'X': return AbnormalExitText(text, stoi(arg));
+    case 'S': return to_string(SaturatingInt32(stod(text)));
+    default: SetFillStyle(g, stoi(text)); return to_string(g.fillStyle);
     }
 }
 
 struct TextCase {
     char op;
-    std::string text, result, arg = "";
+    string text, result, arg = "";
     int32_t error = 0;
 };
 
@@ -59,28 +61,28 @@ TEST(Text, OperationsPathsNumbersAndMessages)
                C{'W', "title\0Demo x\0"s, "title\0Demo |           x\0"s, "11"}, C{'J', "AB     ", "  AB   ", "l"},
                C{'I', "2147483648", "0", "", 4}, C{'I', "     ", "0", "", 10}, C{'F', "0", "   ", "(I3.0)"},
                C{'F', "12", " 12", " ( i3 ) "}, C{'F', "123", "****", "(I2.2)", 18},
-               C{'F', "5", std::string(120, ' '), "(I101)"}, C{'C', "p \"\" x\ty", "p||x|y"},
+               C{'F', "5", string(120, ' '), "(I101)"}, C{'C', "p \"\" x\ty", "p||x|y"},
                C{'C', "p \"unclosed quote", "p|unclosed quote"}, C{'P', "C:", "C:DOS", "DOS"}, C{'B', "[-c-]", "-c-"},
                C{'D', "c:\\x", "C"}, C{'R', "\\\\srv\\share\\dir", "12"},
                C{'M', "\\\\srv\\sh\\D", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
-               C{'Q', "1007", "Error=1007:Unable to load dialog from resource" + std::string(27, ' ')},
+               C{'Q', "1007", "Error=1007:Unable to load dialog from resource" + string(27, ' ')},
                C{'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
-               C{'X', std::string(5000, 'm'), "Abnormal exit (code 1) :" + std::string(4096, 'm'), "1"},
-               C{'S', "nan", "0"}, C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}))
-        EXPECT_EQ((std::pair{Apply(op, text, arg, result.size()), QErrorInfo(1)}), std::pair(result, error))
+               C{'X', string(5000, 'm'), "Abnormal exit (code 1) :" + string(4096, 'm'), "1"}, C{'S', "nan", "0"},
+               C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}))
+        EXPECT_EQ((pair{Apply(op, text, arg, result.size()), QErrorInfo(1)}), pair(result, error))
             << op << testing::PrintToString(text);
 }
 
 // Applies the ini lines and finishes the configuration; then the debug mode, the printer and plotter drivers, the
 // file names (initialisation, plotter, character set and its directory) and whether the version was asked for.
-std::string Settings(const std::string& lines, ToolkitConfig c = {})
+string Settings(const string& lines, ToolkitConfig c = {})
 {
-    std::istringstream in(lines);
-    for (std::string line; std::getline(in, line);) ApplyIniLine(c, line);
+    istringstream in(lines);
+    for (string line; getline(in, line);) ApplyIniLine(c, line);
     FinishConfig(c);
-    return Join(std::array{std::to_string(c.errorReportingMode), std::to_string(c.printerDriver),
-                           std::to_string(c.plotterDriver), c.initFileName.str(), c.plotterFile.str(),
-                           c.charsetFile.str(), c.charsetDir.str(), std::to_string(c.versionRequested)},
+    return Join(array{to_string(c.errorReportingMode), to_string(c.printerDriver), to_string(c.plotterDriver),
+                      c.initFileName.str(), c.plotterFile.str(), c.charsetFile.str(), c.charsetDir.str(),
+                      to_string(c.versionRequested)},
                 "|");
 }
 
@@ -90,25 +92,24 @@ TEST(Config, IniLinesEnvironmentAndFile)
     EXPECT_EQ(
         Settings("  \tdebug =\t4\nDEBUG = 5\nDEBUG = -1\nDEBUG 4\nDEBUG =\ncharset=x.chr\nPRINTER = 37\nPLOTTER = "
                  "14\n" +
-                 std::string(150, ' ') + "PLNAME = " + std::string(40, 'x')),
+                 string(150, ' ') + "PLNAME = " + string(40, 'x')),
         "4|37|14|marrow.ini|xxxxxxxxxxx|x.chr||0");
     ToolkitConfig config;  // the environment, then the file
     ApplyEnvironment(config, "other.ini", "D:\\CHR", "2abc");
     ApplyEnvironment(config, "   ", nullptr, "9");
     ApplyEnvironment(config, nullptr, nullptr, "x4");
-    const std::string path = (std::filesystem::temp_directory_path() / "marrow_config_test.ini").string();
-    std::ofstream(path, std::ios::binary) << "; note\r\nPRINTER = 3\r\n"
-                                          << std::string(300, 'x') << "\nPLOTTER=4\n\nver=1";
+    const string path = (filesystem::temp_directory_path() / "marrow_config_test.ini").string();
+    ofstream(path, ios::binary) << "; note\r\nPRINTER = 3\r\n" << string(300, 'x') << "\nPLOTTER=4\n\nver=1";
     EXPECT_TRUE(ReadIniFile(config, path.c_str()));
     EXPECT_EQ(Settings("", config), "2|3|4|other.ini|quorvant.plt|standard.chr|D:\\CHR\\|1");
-    std::filesystem::remove(path);
+    filesystem::remove(path);
     EXPECT_FALSE(ReadIniFile(config, path.c_str()) || IniFileExists(path.c_str()));
 }
 
 TEST(Dialogs, FieldInformationAndMessageBoxes)
 {
     static constexpr const char* kNames[] = {"Ranges", "Menus", "Checks", "Tabs", "Grids", "Colours", "Trackbars"};
-    using R = std::pair<std::string, std::string>;  // "section id values |item |item;" for each line parsed
+    using R = pair<string, string>;  // "section id values |item |item;" for each line parsed
     for (const auto& [block, parsed] :
          Table(R{"1003 0 100\n [Ranges] x\n 1003 0 100\n\t[Checks]\n 2006   1\n\0\n2012 1\n"s,
                  "Ranges 1003 0 100;Checks 2006 1;"},
@@ -117,38 +118,38 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
                  "Ranges 7 -2.5 1000;Menus 9 2 2 |Red |Green;"},
                R{"[Menus]\n12 3 2\n[Checks]\n2006 1\n#\n[Tabs]\n13 1 0\n[Checks]\n",
                  "Menus 12 3 2 |[Checks] |2006 1 |#;Tabs 13 1 0 |[Checks];"})) {
-        std::ostringstream out;
+        ostringstream out;
         for (const FieldInfoLine& line : ParseFieldInfo(block)) {
             out << kNames[static_cast<int>(line.section)] << ' ' << line.id << ' ' << Join(line.values, " ");
-            for (const std::string& item : line.items) out << " |" << item;
+            for (const string& item : line.items) out << " |" << item;
             out << ';';
         }
         EXPECT_EQ(out.str(), parsed) << testing::PrintToString(block);
     }
     // Windows' flags: buttons 0 to 5, icons 0x10 to 0x40, defaults 0, 0x100, 0x200. Two-button sets: default 1 is
     // the first button, anything else the second; three-button sets: 1, 2, anything else the third.
-    for (auto [buttons, icon, defaultButton, style] : {std::array{1, 4, 1, 0x41}, {1, 0, 0, 0x101}, {4, 0, 9, 0x203}})
+    for (auto [buttons, icon, defaultButton, style] : {array{1, 4, 1, 0x41}, {1, 0, 0, 0x101}, {4, 0, 9, 0x203}})
         EXPECT_EQ(MessageBoxStyle(buttons, icon, defaultButton), uint32_t(style)) << buttons << icon << defaultButton;
 }
 
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0;
 
 // b with s written at offset at, grown as needed.
-Bytes With(Bytes b, std::size_t at, std::string_view s)
+Bytes With(Bytes b, size_t at, string_view s)
 {
-    b.resize(std::max(b.size(), at + s.size()));
-    std::ranges::copy(s, b.begin() + static_cast<std::ptrdiff_t>(at));
+    b.resize(max(b.size(), at + s.size()));
+    ranges::copy(s, b.begin() + static_cast<ptrdiff_t>(at));
     return b;
 }
 
 // b with the n low bytes of v at offset at, little-endian (as the host keeps them).
 Bytes Set(Bytes b, size_t at, uint32_t v, size_t n = 4) { return With(b, at, {reinterpret_cast<char*>(&v), n}); }
 
-Bytes Cut(const Bytes& b, std::size_t size) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(size)); }
+Bytes Cut(const Bytes& b, size_t size) { return Bytes(b.begin(), b.begin() + static_cast<ptrdiff_t>(size)); }
 
 // A Windows bitmap as a writer lays it out: file header, 40-byte info header, the words after it (a palette,
 // 0xRRGGBB, or bit-field masks), pixels.
-Bytes BmpFile(int32_t w, int32_t h, uint32_t bits, uint32_t comp, uint32_t used, std::vector<uint32_t> words, Bytes px)
+Bytes BmpFile(int32_t w, int32_t h, uint32_t bits, uint32_t comp, uint32_t used, vector<uint32_t> words, Bytes px)
 {
     words.insert(words.begin(), {40, uint32_t(w), uint32_t(h), 1 | bits << 16, comp, 0, 0, 0, used, 0});
     Bytes b = With(Bytes(14), 0, "BM");
@@ -159,18 +160,18 @@ Bytes BmpFile(int32_t w, int32_t h, uint32_t bits, uint32_t comp, uint32_t used,
 }
 
 // The first colours of the EGA palette, all the tests read of a header's.
-const std::vector<uint32_t> kEga = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA};
+const vector<uint32_t> kEga = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA};
 
 // b with the colours (0xRRGGBB) from offset at, red first.
-Bytes Rgb(Bytes b, std::size_t at, const std::vector<uint32_t>& colours)
+Bytes Rgb(Bytes b, size_t at, const vector<uint32_t>& colours)
 {
-    for (uint32_t c : colours) b = Set(b, std::exchange(at, at + 3), (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16, 3);
+    for (uint32_t c : colours) b = Set(b, exchange(at, at + 3), (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16, 3);
     return b;
 }
 
 // A 128-byte PCX header with the EGA palette, the encoded lines and, when given, the 256-colour end palette.
 Bytes PcxFile(uint8_t bits, uint8_t planes, int16_t x1, int16_t y1, uint16_t line, Bytes data,
-              const std::vector<uint32_t>& end = {})
+              const vector<uint32_t>& end = {})
 {
     Bytes b = Set(Set(Set(Bytes(128), 0, 10 | 5 << 8 | 1 << 16 | bits << 24), 8, uint16_t(x1), 2), 10, uint16_t(y1), 2);
     b = Rgb(Set(b, 65, planes | line << 8, 3), 16, kEga);
@@ -182,24 +183,23 @@ Bytes PcxFile(uint8_t bits, uint8_t planes, int16_t x1, int16_t y1, uint16_t lin
 // 128 blanks is past the first line read; PostScript comes before a metafile's " EMF"; a cut PCX header reads 0.
 TEST(Pictures, RecognitionFollowsTheTableInOrder)
 {
-    using R = std::tuple<Bytes, std::array<int32_t, 5>, uint64_t>;
+    using R = tuple<Bytes, array<int32_t, 5>, uint64_t>;
     for (const auto& [file, info, size] :
          Table(R{BmpFile(3, 2, 8, 1, 0, {}, {}), {1, 3, 2, 256, 1}, 0},
-               R{With({}, 0, std::string(128, ' ') + "IN;\n"), {0}, 0}, R{With({}, 0, "  0\r\nSECTION\r\n"), {14}, 0},
+               R{With({}, 0, string(128, ' ') + "IN;\n"), {0}, 0}, R{With({}, 0, "  0\r\nSECTION\r\n"), {14}, 0},
                R{With(With({}, 0, "%!PS-Adobe-2.0\n"), 40, " EMF"), {10}, 0},
                R{Bytes{10, 5, 1}, {2, 1, 1, 1, 5}, 5000})) {
         const PictureInfo i = RecognisePicture(file, size ? size : file.size());
-        EXPECT_EQ((std::array{i.type, i.width, i.height, i.colours, i.compressed}), info);
+        EXPECT_EQ((array{i.type, i.width, i.height, i.colours, i.compressed}), info);
     }
-    EXPECT_EQ(std::pair(PictureFileMayBeRead(256 << 20), PictureFileMayBeRead((256 << 20) + 1)),
-              std::pair(true, false));
+    EXPECT_EQ(pair(PictureFileMayBeRead(256 << 20), PictureFileMayBeRead((256 << 20) + 1)), pair(true, false));
 }
 
 // A decoder's result code and picture, top row first (the decoder by the first byte); a failure (2 read, 27
 // unsupported) leaves it empty.
-std::tuple<int32_t, int32_t, int32_t, std::vector<uint32_t>> Decoded(const Bytes& file)
+tuple<int32_t, int32_t, int32_t, vector<uint32_t>> Decoded(const Bytes& file)
 {
-    DecodedPicture out{7, 7, std::vector<uint32_t>(49, 1)};
+    DecodedPicture out{7, 7, vector<uint32_t>(49, 1)};
     const int32_t code = (file[0] == 'B' ? DecodeBmp : DecodePcx)(file, out);
     return {code, out.width, out.height, out.pixels};
 }
@@ -208,15 +208,15 @@ TEST(Pictures, Decoding)
 {
     // 24 bits, 3x2, top-down: rows of 9 bytes padded to 12, after a gap; the last row's padding is missing.
     const Bytes rows = {0, 255, 255, 255, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
-    const std::vector<uint32_t> pal = {0x101010, kRed, kGreen, kBlue, kWhite, 0x808080, 0xFFFF00, 0x00FFFF};
+    const vector<uint32_t> pal = {0x101010, kRed, kGreen, kBlue, kWhite, 0x808080, 0xFFFF00, 0x00FFFF};
     const uint32_t p0 = pal[0], W = kWhite;
-    std::vector<uint32_t> g(16), end(256);  // greys; a PCX end palette
+    vector<uint32_t> g(16), end(256);  // greys; a PCX end palette
     for (uint32_t i = 0; i < 256; ++i) end[i] = (255 - i) << 16 | i;
     for (uint32_t i = 0; i < 16; ++i) g[i] = i * 0x111111;
     // rle8 from the bottom: three red, end of line; absolute 3 (padded), one red, end of line; delta 2 right, blue,
     // end. rle4: an absolute run is padded, runs alternate nibbles. A monochrome PCX ignores its header palette; a
     // 24-bit one's run crosses its planes.
-    using D = std::tuple<Bytes, int32_t, int32_t, std::vector<uint32_t>>;  // file, width, height, pixels
+    using D = tuple<Bytes, int32_t, int32_t, vector<uint32_t>>;  // file, width, height, pixels
     for (const auto& [file, width, height, pixels] :
          Table(D(Cut(BmpFile(3, -2, 24, 0, 0, {~0u, ~0u}, rows), 62 + 21), 3, 2,
                  {0xFFFF00, 0x00FFFF, 0xFF00FF, kRed, kGreen, kBlue}),
@@ -234,27 +234,27 @@ TEST(Pictures, Decoding)
                D(PcxFile(8, 1, 3, 1, 4, {0, 1, 2, 0xC1, 0xFF, 0xC4, 7}, end), 4, 2,
                  {end[0], end[1], end[2], end[255], end[7], end[7], end[7], end[7]}),
                D(PcxFile(8, 3, 1, 0, 2, {0xC3, 0x7F, 0x20, 1, 2}), 2, 1, {0x7F7F01, 0x7F2002})))
-        EXPECT_EQ(Decoded(file), std::tuple(0, width, height, pixels));
+        EXPECT_EQ(Decoded(file), tuple(0, width, height, pixels));
     // Refused: not BM, too many pixels, 2 bits, width 2^31, height -2^31, rle top-down; not PCX, uncompressed, 1 bit in
     // 5 planes, lines too short. Cut short: pixels beyond the end, rle rows missing, an rle absolute run or a PCX run.
     const Bytes base = BmpFile(2, 2, 24, 0, 0, {}, Bytes(16, 0x40));  // 54 bytes of headers, two rows of 8
     const Bytes rle = BmpFile(2, 2, 8, 1, 1, {kRed}, {}), pcx = PcxFile(8, 1, 1, 0, 2, {0x10, 0x20});  // pcx: 2x1
-    using F = std::pair<Bytes, int32_t>;
+    using F = pair<Bytes, int32_t>;
     for (const auto& [file, code] : Table(
              F{With(base, 1, "A"), 27}, F{Set(Set(base, 18, 16384), 22, 1025), 27}, F{Set(base, 28, 2, 2), 27},
              F{Set(base, 18, 0x80000000), 27}, F{Set(base, 22, 0x80000000), 27}, F{Set(rle, 22, uint32_t(-2)), 27},
              F{With(pcx, 0, "\x0b"), 27}, F{With(pcx, 2, "\x00"sv), 27}, F{With(With(pcx, 3, "\x01"), 65, "\x05"), 27},
              F{Set(pcx, 66, 1, 2), 27}, F{Set(base, 10, 71), 2}, F{With(rle, rle.size(), "\x02\x00\x00\x00"sv), 2},
              F{With(rle, rle.size(), "\x00\x04\x01\x02"sv), 2}, F{With(Cut(pcx, 129), 129, "\xC2"), 2}))
-        EXPECT_EQ(Decoded(file), std::tuple(code, 0, 0, std::vector<uint32_t>()));
+        EXPECT_EQ(Decoded(file), tuple(code, 0, 0, vector<uint32_t>()));
 }
 
 // One call on a fresh state (A area, U plot units, T text size), then "error;area;box;cell" in pixels of
 // 1024x768: the area, a box across the middle (corners in any order) and a character cell. Y counts from the bottom.
 TEST(GraphicsState, AreaUnitsAndCells)
 {
-    const std::string kRefused = "44;0,0,1024,768;0,384,1024,384;14,31";  // errors: 44 area, 16 units
-    using R = std::tuple<char, std::array<float, 4>, std::string>;
+    const string kRefused = "44;0,0,1024,768;0,384,1024,384;14,31";  // errors: 44 area, 16 units
+    using R = tuple<char, array<float, 4>, string>;
     for (const auto& [op, v, expected] :
          Table(R{'A', {0.25f, 0.1f, 0.75f, 0.6f}, "0;256,307,768,691;256,499,768,499;7,15"},
                R{'A', {0.5f, 0.1f, 0.5f, 0.9f}, kRefused}, R{'A', {-0.1f, 0.1f, 0.9f, 0.9f}, kRefused},
@@ -271,9 +271,9 @@ TEST(GraphicsState, AreaUnitsAndCells)
         if (op == 'T') SetTextSize(g, v[0], v[1]);
         const PixelRect a = AreaPixels(g, 1024, 768), b = BoxPixels(g, 0, 0.5f, 1, 0.5f, 1024, 768);
         const CharacterSize c = TextCharacterSize(g, 1024, 768);
-        std::ostringstream out;
-        out << QErrorInfo(1) << ';' << Join(std::array{a.left, a.top, a.right, a.bottom}) << ";"
-            << Join(std::array{b.left, b.top, b.right, b.bottom}) << ";" << c.width << ',' << c.height;
+        ostringstream out;
+        out << QErrorInfo(1) << ';' << Join(array{a.left, a.top, a.right, a.bottom}) << ";"
+            << Join(array{b.left, b.top, b.right, b.bottom}) << ";" << c.width << ',' << c.height;
         EXPECT_EQ(out.str(), expected) << op << v[0];
     }
 }

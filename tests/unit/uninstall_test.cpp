@@ -8,13 +8,15 @@
 
 namespace {
 
+using namespace std;
+
 TEST(UndoRecord, EveryKindOfLineReadsBackAndBadLinesDoNot)
 {
     UndoEntry file = MakeUndoEntry(UndoKind::kFile, "C:\\DEMO\\DEMO.EXE");
     file.size = 121960;
     file.time = 0x01DD860EB65D8328;
     UndoEntry value = MakeUndoEntry(UndoKind::kValue, "a\tkey\\x41", "", "HKCU");
-    value.after = {true, 3, std::string("\0\x1f\xff\\", 4)};
+    value.after = {true, 3, string("\0\x1f\xff\\", 4)};
     EXPECT_EQ(
         FormatUndoEntry(file) + "|" + FormatUndoEntry(value),
         "F\t121960\t01DD860EB65D8328\tC:\\\\DEMO\\\\DEMO.EXE|V\tHKCU\ta\\x09key\\\\x41\t\t-\t3:\\x00\\x1F\xff\\\\");
@@ -31,25 +33,24 @@ TEST(UndoRecord, EveryKindOfLineReadsBackAndBadLinesDoNot)
         UndoEntry read;
         EXPECT_FALSE(ParseUndoEntry(bad, read)) << bad;
     }
-    std::vector<UndoEntry> read;
+    vector<UndoEntry> read;
     int badLine = -1;
     EXPECT_TRUE(ReadUndoRecord("UNINST 1\r\nD\tC:\\\\A\r\n\r\nU\tC:\\\\A\\\\UNINST.EXE", read, badLine));
-    EXPECT_EQ(std::pair(read.size(), badLine), std::pair(std::size_t{2}, 0));
+    EXPECT_EQ(pair(read.size(), badLine), pair(size_t{2}, 0));
     // The line that is not an entry; not even the first line: the first.
-    for (const auto& [text, line] :
-         {std::pair("UNINST 2\r\nD\tC:\r\n", 1), {"", 1}, {"UNINST 1\r\nD\tC:\r\nD C:\r\n", 3}})
+    for (const auto& [text, line] : {pair("UNINST 2\r\nD\tC:\r\n", 1), {"", 1}, {"UNINST 1\r\nD\tC:\r\nD C:\r\n", 3}})
         EXPECT_TRUE(!ReadUndoRecord(text, read, badLine) && badLine == line) << text;
 }
 
 TEST(UndoRecord, TheBlockGoesOnlyWithItsMarkers)
 {
-    const std::string start = "rem Start of variables added by R.L.V. Installer on 07 Dec 2026" + std::string(17, ' ');
-    const std::string end = "rem End of variables added by R.L.V. Installer";
-    const std::string block = "\r\n" + start + "\r\nSET A=1\r\n" + end + "\r\n\r\n";
+    const string start = "rem Start of variables added by R.L.V. Installer on 07 Dec 2026" + string(17, ' ');
+    const string end = "rem End of variables added by R.L.V. Installer";
+    const string block = "\r\n" + start + "\r\nSET A=1\r\n" + end + "\r\n\r\n";
     struct Case {
-        std::string autoexec, text;
+        string autoexec, text;
         BlockRemoval result;
-        std::string left;
+        string left;
     };
     const Case cases[] = {
         {"@ECHO OFF\r\n" + block, block, BlockRemoval::kExact, "@ECHO OFF\r\n"},
@@ -63,7 +64,7 @@ TEST(UndoRecord, TheBlockGoesOnlyWithItsMarkers)
          BlockRemoval::kMissing, "rem Start of variables added by R.L.V. Installer on 01 Jan 1999\r\n" + end + "\r\n"},
     };
     for (const Case& c : cases) {
-        std::string autoexec = c.autoexec;
+        string autoexec = c.autoexec;
         EXPECT_EQ(RemoveBlock(autoexec, c.text), c.result) << c.autoexec;
         EXPECT_EQ(autoexec, c.left);
     }
@@ -71,99 +72,95 @@ TEST(UndoRecord, TheBlockGoesOnlyWithItsMarkers)
 
 // A machine in memory: files with size and time, directories, registry values and keys, Program Manager groups.
 struct Machine final : UndoServices {
-    std::map<std::string, std::pair<uint64_t, uint64_t>> files;
-    std::set<std::string> directories, keys, failing;
-    std::map<std::string, RegistryData> values;
-    std::map<std::string, std::string> texts;
-    std::map<std::string, std::set<std::string>> groups;
+    map<string, pair<uint64_t, uint64_t>> files;
+    set<string> directories, keys, failing;
+    map<string, RegistryData> values;
+    map<string, string> texts;
+    map<string, set<string>> groups;
     Removal self = Removal::kNow;
-    std::vector<std::string> done;
+    vector<string> done;
 
-    bool Fails(const std::string& what) { return failing.contains(what) || (done.push_back(what), false); }
-    bool FileState(const std::string& path, uint64_t& size, uint64_t& time) override
+    bool Fails(const string& what) { return failing.contains(what) || (done.push_back(what), false); }
+    bool FileState(const string& path, uint64_t& size, uint64_t& time) override
     {
         if (!files.contains(path)) return false;
-        std::tie(size, time) = files[path];
+        tie(size, time) = files[path];
         return true;
     }
-    bool DirectoryExists(const std::string& path) override { return directories.contains(path); }
-    bool DirectoryEmpty(const std::string& path, const std::string& but) override
+    bool DirectoryExists(const string& path) override { return directories.contains(path); }
+    bool DirectoryEmpty(const string& path, const string& but) override
     {
         for (const auto& [file, state] : files)
             if (file.starts_with(path + "\\") && file != path + "\\" + but) return false;
         return true;
     }
-    bool RemoveFile(const std::string& path) override { return !Fails("del " + path) && files.erase(path); }
-    bool RemoveEmptyDirectory(const std::string& path) override
-    {
-        return !Fails("rd " + path) && directories.erase(path);
-    }
-    bool KeyExists(const std::string& root, const std::string& key) override { return keys.contains(root + key); }
-    bool KeyEmpty(const std::string& root, const std::string& key) override
+    bool RemoveFile(const string& path) override { return !Fails("del " + path) && files.erase(path); }
+    bool RemoveEmptyDirectory(const string& path) override { return !Fails("rd " + path) && directories.erase(path); }
+    bool KeyExists(const string& root, const string& key) override { return keys.contains(root + key); }
+    bool KeyEmpty(const string& root, const string& key) override
     {
         for (const auto& [name, data] : values)
             if (name.starts_with(root + key + "|")) return false;
         return true;
     }
-    bool DeleteKey(const std::string& root, const std::string& key) override
+    bool DeleteKey(const string& root, const string& key) override
     {
         return !Fails("delkey " + root + key) && keys.erase(root + key);
     }
-    RegistryData ReadValue(const std::string& root, const std::string& key, const std::string& name) override
+    RegistryData ReadValue(const string& root, const string& key, const string& name) override
     {
         return values.contains(root + key + "|" + name) ? values[root + key + "|" + name] : RegistryData{};
     }
-    bool WriteValue(const std::string& root, const std::string& key, const std::string& name,
-                    const RegistryData& data) override
+    bool WriteValue(const string& root, const string& key, const string& name, const RegistryData& data) override
     {
         if (Fails("set " + root + key + "|" + name)) return false;
         data.present ? void(values[root + key + "|" + name] = data) : void(values.erase(root + key + "|" + name));
         return true;
     }
-    bool ReadWhole(const std::string& path, std::string& bytes) override
+    bool ReadWhole(const string& path, string& bytes) override
     {
         return texts.contains(path) && (bytes = texts[path], true);
     }
-    bool WriteWhole(const std::string& path, const std::string& bytes) override
+    bool WriteWhole(const string& path, const string& bytes) override
     {
         return !Fails("write " + path) && (texts[path] = bytes, true);
     }
-    bool DeleteItem(const std::string& group, const std::string& item) override
+    bool DeleteItem(const string& group, const string& item) override
     {
         return !Fails("delitem " + item) && groups[group].erase(item);
     }
-    Group GroupState(const std::string& group) override
+    Group GroupState(const string& group) override
     {
         return !groups.contains(group) ? Group::kGone : groups[group].empty() ? Group::kEmpty : Group::kItems;
     }
-    bool DeleteGroup(const std::string& group) override { return !Fails("delgroup " + group) && groups.erase(group); }
-    Removal RemoveSelf(const std::string& path) override
+    bool DeleteGroup(const string& group) override { return !Fails("delgroup " + group) && groups.erase(group); }
+    Removal RemoveSelf(const string& path) override
     {
         if (self == Removal::kNow) files.erase(path);
         return self;
     }
-    bool RemoveDirectoryAtRestart(const std::string& path) override { return !Fails("later " + path); }
+    bool RemoveDirectoryAtRestart(const string& path) override { return !Fails("later " + path); }
 };
 
 TEST(Undo, NewestFirstOnlyWhatIsAsInstalled)
 {
-    const std::string block =
+    const string block =
         "\r\nrem Start of variables added by R.L.V. Installer on 07 Dec 2026\r\nSET A=1\r\n"
         "rem End of variables added by R.L.V. Installer\r\n\r\n";
-    auto entry = [](UndoKind kind, std::string path, std::string name = {}, std::string root = {}) {
-        return MakeUndoEntry(kind, std::move(path), std::move(name), std::move(root));
+    auto entry = [](UndoKind kind, string path, string name = {}, string root = {}) {
+        return MakeUndoEntry(kind, move(path), move(name), move(root));
     };
-    std::vector<UndoEntry> record = {entry(UndoKind::kDirectory, "C:\\D"),
-                                     entry(UndoKind::kSelf, "C:\\D\\UNINST.EXE"),
-                                     entry(UndoKind::kFile, "C:\\D\\A.EXE"),
-                                     entry(UndoKind::kReplaced, "C:\\D\\R.DLL"),
-                                     entry(UndoKind::kKey, ".d", "", "HKCR"),
-                                     entry(UndoKind::kValue, ".d", "", "HKCR"),
-                                     entry(UndoKind::kValue, "Environment", "PATH", "HKCU"),
-                                     entry(UndoKind::kAutoexec, "C:\\AUTOEXEC.BAT", block),
-                                     entry(UndoKind::kGroup, "Demo"),
-                                     entry(UndoKind::kItem, "Demo", "Demo App"),
-                                     entry(UndoKind::kSelf, "C:\\D\\UNINST.EXE")};  // installed again
+    vector<UndoEntry> record = {entry(UndoKind::kDirectory, "C:\\D"),
+                                entry(UndoKind::kSelf, "C:\\D\\UNINST.EXE"),
+                                entry(UndoKind::kFile, "C:\\D\\A.EXE"),
+                                entry(UndoKind::kReplaced, "C:\\D\\R.DLL"),
+                                entry(UndoKind::kKey, ".d", "", "HKCR"),
+                                entry(UndoKind::kValue, ".d", "", "HKCR"),
+                                entry(UndoKind::kValue, "Environment", "PATH", "HKCU"),
+                                entry(UndoKind::kAutoexec, "C:\\AUTOEXEC.BAT", block),
+                                entry(UndoKind::kGroup, "Demo"),
+                                entry(UndoKind::kItem, "Demo", "Demo App"),
+                                entry(UndoKind::kSelf, "C:\\D\\UNINST.EXE")};  // installed again
     record[2].size = 5;
     record[2].time = 9;
     record[5].after = StringData(1, "dfile");
@@ -186,10 +183,10 @@ TEST(Undo, NewestFirstOnlyWhatIsAsInstalled)
     };
     struct Case {
         const char* what;
-        std::function<void(Machine&)> change;
+        function<void(Machine&)> change;
         bool dryRun;
-        std::string lines;  // what it says, a line each
-        std::string done;   // what it changed, in that order
+        string lines;  // what it says, a line each
+        string done;   // what it changed, in that order
     };
     const Case cases[] = {
         {"as installed: all goes but the file that was there before", [](Machine& m) { m.files.erase("C:\\D\\R.DLL"); },
@@ -235,18 +232,17 @@ TEST(Undo, NewestFirstOnlyWhatIsAsInstalled)
          [](Machine& m) { m.failing = {"write C:\\AUTOEXEC.BAT"}; }, false, "",
          "delitem Demo App,delgroup Demo,set HKCUEnvironment|PATH,set HKCR.d|,delkey HKCR.d,del C:\\D\\A.EXE"},
     };
-    std::string first;  // what the first case says
+    string first;  // what the first case says
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Machine m = installed();
         if (c.change) c.change(m);
-        std::vector<std::string> lines;
+        vector<string> lines;
         for (const UndoLine& line : Undo(record, "C:\\D\\INSTALL.LOG", "C:\\D\\UNINST.DAT", c.dryRun, m))
             lines.push_back(UndoLineText(line));
-        std::string want = c.lines.empty() && c.dryRun ? first : c.lines;
-        for (std::size_t at; c.dryRun && (at = want.find("Removed: ")) != std::string::npos;)
-            want.replace(at, 9, "To remove: ");
-        for (std::size_t at; c.dryRun && (at = want.find("Put back: ")) != std::string::npos;)
+        string want = c.lines.empty() && c.dryRun ? first : c.lines;
+        for (size_t at; c.dryRun && (at = want.find("Removed: ")) != string::npos;) want.replace(at, 9, "To remove: ");
+        for (size_t at; c.dryRun && (at = want.find("Put back: ")) != string::npos;)
             want.replace(at, 10, "To put back: ");
         if (!want.empty()) EXPECT_EQ(Join(lines, "|"), want);
         if (first.empty()) first = Join(lines, "|");
