@@ -210,8 +210,6 @@ TEST(Script, Parser)
              R{"generalstart\r\nmessage " + n(1016, 'x') + "Y\r\nmessage next",
                "message=" + n(1016, 'x') + "\r\nnext;"}))
         EXPECT_EQ(Parse(Script(lines)), outcome) << testing::PrintToString(lines);
-    EXPECT_EQ(Parse(fopen("/dev/null", "w")),  // unreadable
-              "FAILED;bannerPath=OLD.BMP;?011 Abort: Error when reading from install script;");
 }
 
 TEST(Script, InstallPassCarriesOutTheFileSections)
