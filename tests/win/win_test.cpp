@@ -356,8 +356,8 @@ TEST(Browser, EntersListedAndTypedDirectoriesAndDrives)
 // What stands at a path: "-" nothing, else the file's bytes.
 string Contents(const string& path) { return FileExists(path) ? ReadFile(path) : "-"; }
 
-// A program run and waited for.
-TEST(Os, ExecutionAndItsTimeOut)
+// A program run and waited for, and drive types.
+TEST(Os, ExecutionAndDriveTypes)
 {
     ScratchDirectory dir("os");
     // A wait that runs out of time fails with 1034; the program goes on and ends by itself. While the caller waits,
@@ -371,6 +371,10 @@ TEST(Os, ExecutionAndItsTimeOut)
     EXPECT_EQ(ReadFile(dir / "waited"), "answered");  // there as soon as the call returns
     EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir / "slept") == "answered"; }, 20s));
     DestroyWindow(window);
+    // Drive types as the toolkit numbers them: none, fixed, floppy, network, CD-ROM, RAM disk.
+    string types;
+    for (char drive : string("ACDFGHZ")) types += to_string(QOsInfo(drive));
+    EXPECT_EQ(types, "0213450");
 }
 
 // The calls of later systems and their fallbacks through the calls of the first ones give the same answers.
