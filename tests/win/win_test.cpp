@@ -351,7 +351,7 @@ TEST(Browser, EntersListedAndTypedDirectoriesAndDrives)
     QRootClose();
 }
 
-// ---- Operating-system operations and block files -----------------------------
+// ---- Operating-system operations ---------------------------------------------
 
 // What stands at a path: "-" nothing, else the file's bytes.
 string Contents(const string& path) { return FileExists(path) ? ReadFile(path) : "-"; }
