@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 using namespace std;
@@ -292,36 +294,11 @@ void RemoveTree(const string& path)
     RemoveDirectoryA(path.c_str());
 }
 
-// An open file for the whole of ReadFile or WriteFile (nothing when it cannot be opened).
-static HANDLE Open(const string& path, bool write)
-{
-    return CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                       write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, write ? CREATE_ALWAYS : OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
+// The whole of a file, or nothing when it cannot be opened.
+void WriteFile(const string& path, const string& bytes) { ofstream(path, ios::binary) << bytes; }
 
-void WriteFile(const string& path, const string& bytes)
-{
-    HANDLE h = Open(path, true);
-    DWORD written = 0;
-    if (h == INVALID_HANDLE_VALUE) return;
-    ::WriteFile(h, bytes.data(), bytes.size(), &written, nullptr);
-    CloseHandle(h);
-}
+string ReadFile(const string& path) { return (ostringstream() << ifstream(path, ios::binary).rdbuf()).str(); }
 
-string ReadFile(const string& path)
-{
-    HANDLE h = Open(path, false);
-    string bytes;
-    char buffer[65536];
-    DWORD n = 0;
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    while (::ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-    CloseHandle(h);
-    return bytes;
-}
-
-// 0: nothing there, 1: a file, 2: a directory.
 static int KindOf(const string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
