@@ -196,8 +196,7 @@ TEST(Script, Parser)
              R{"generalstart\nfont x\ncolour 10 20 30", "colour=10,20,30;"}, R{"generalstart\ncolour 0 0 256", ""},
              // Copy sources' sizes in a 64-bit total (a missing one ends the parse: scenario nosource).
              R{"filestart\ncopy BIG\ncopy ONE", "bytes=2147543647 scale 32769.414062;"},
-             // Line ends as they come (a CR alone is no line end), and the end-of-file mark.
-             R{"generalstart\r\ntitle First\r\n\x1atitle Second\r\ntitle Third\r\n", "title=First;"},
+             // Line ends as they come (a CR alone is no line end).
              R{"generalstart\ntitle A\032B\rC\r\r\nmessage M\nmessage N\r", "title=A\032B\rC\r;message=M\r\nN;"},
              // A whole 1024-character line.
              R{"generalstart\r\nmessage " + n(1016, 'x') + "Y\r\nmessage next",
