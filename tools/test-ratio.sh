@@ -48,7 +48,7 @@ set -- $(find tests -type f -not -path 'tests/fuzz/corpus/*' | sort | sum) \
     -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.cc' -o -name '*.c' \) -print | sort | sum)
 tests=$1 testChars=$2 code=$3 codeChars=$4
 goal=350
-ceiling=426  # per mille: lowered as the suite is condensed, never raised
+ceiling=416  # per mille: lowered as the suite is condensed, never raised
 permille=$((testChars * 1000 / codeChars))
 echo "test suite: $testChars non-blank characters against $codeChars of code: $((permille / 10)).$((permille % 10)) %" \
   "(goal at most $((goal / 10)) %, ceiling $((ceiling / 10)).$((ceiling % 10)) %)"
