@@ -294,11 +294,12 @@ void RemoveTree(const string& path)
     RemoveDirectoryA(path.c_str());
 }
 
-// The whole of a file, or nothing when it cannot be opened.
+// A file written whole; and read whole, nothing when it cannot be opened.
 void WriteFile(const string& path, const string& bytes) { ofstream(path, ios::binary) << bytes; }
 
 string ReadFile(const string& path) { return (ostringstream() << ifstream(path, ios::binary).rdbuf()).str(); }
 
+// 0: nothing there, 1: a file, 2: a directory.
 static int KindOf(const string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
