@@ -1,12 +1,7 @@
 // The least a Windows program does to show what setup.exe shows first: one
 // full-screen window, painted, and one dialog from a resource over it. The
-// start-up benchmark starts it beside setup.exe. With the argument
-// "libraries" it first loads the common-controls library, as the toolkit does when its
-// root window opens, which tells how much of setup.exe's time it takes.
+// start-up benchmark starts it beside setup.exe.
 #include <windows.h>
-#include <commctrl.h>
-
-#include <cstring>
 
 namespace {
 
@@ -35,17 +30,8 @@ INT_PTR CALLBACK Page(HWND dialog, UINT message, WPARAM w, LPARAM)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    if (arguments && std::strcmp(arguments, "libraries") == 0) {
-        using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-        const INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                               ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
-        if (HMODULE common = LoadLibraryA("comctl32.dll"))
-            if (auto init =
-                    reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(common, "InitCommonControlsEx"))))
-                init(&controls);
-    }
     WNDCLASSA c{};
     c.lpfnWndProc = Background;
     c.hInstance = instance;

@@ -191,12 +191,21 @@ bool MoveReplacing(const char* from, const char* to)
     return true;
 }
 
-void StartCommonControls(DWORD classes)
+bool StartCommonControls()
 {
+    // The toolkit's bars, progress bars and trackbars, and the rest of the first set.
+    constexpr DWORD kClasses = ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES;
+    const HMODULE library = LoadLibraryA("comctl32.dll");
+    if (!library) return false;
     using InitCommonControlsExFn = BOOL WINAPI(const INITCOMMONCONTROLSEX*);
     if (auto* initEx = LaterCall<InitCommonControlsExFn>("comctl32.dll", "InitCommonControlsEx")) {
-        const INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
-        if (initEx(&controls)) return;
+        const INITCOMMONCONTROLSEX controls = {sizeof controls, kClasses};
+        if (initEx(&controls)) return true;
     }
-    InitCommonControls();
+    // Every version has this one; the library registered its classes when it was loaded.
+    using InitCommonControlsFn = void WINAPI();
+    if (auto* init = reinterpret_cast<InitCommonControlsFn*>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, "InitCommonControls"))))
+        init();
+    return true;
 }

@@ -143,8 +143,6 @@ void QRootOpen(RootSettings& settings, int32_t colours)
     int height = settings.height < 1 ? screenHeight * 8 / 10 : settings.height;
     const int32_t flags = settings.flags;
 
-    LoadLibraryA("comctl32.dll");
-    StartCommonControls(ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES);
     if (!RegisterRootClasses(settings.menu)) FailCreation("Failed to register class - aborting.");
 
     DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
@@ -168,7 +166,8 @@ void QRootOpen(RootSettings& settings, int32_t colours)
                                   nullptr, instance, nullptr);
     if (!root.window) FailCreation("Failed to create window - aborting.");
 
-    if (flags & kRootStatusBar) {
+    // The common controls come with the status bar, else with the first dialog that needs them.
+    if (flags & kRootStatusBar && StartCommonControls()) {
         DWORD barStyle = WS_CHILD | WS_VISIBLE | ((flags & kRootFixedSize) ? 0 : SBARS_SIZEGRIP);
         root.statusBar =
             CreateWindowExA(0, STATUSCLASSNAMEA, "", barStyle, 0, 0, 0, 0, root.window,
