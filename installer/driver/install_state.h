@@ -38,6 +38,7 @@ struct InstallState {
     Logical isWin32s = kFalse;
     int32_t installableDriveCount = 0;
     std::array<FixedText<2>, 26> installableDrives;
+    char driveScanRest = 0;  // the letter the drive scan goes on from, 0 when the table is whole
 };
 
 InstallState& TheInstallState();

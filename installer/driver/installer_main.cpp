@@ -61,7 +61,38 @@ void ShowRestartDialog()
     }
 }
 
+// Appends the installable drives from a letter on to the table; with
+// firstOnly it stops after the first and leaves the letter to go on from.
+void ScanDrives(char from, bool firstOnly)
+{
+    InstallState& state = TheInstallState();
+    state.driveScanRest = 0;
+    // Asking a letter that names no drive costs as much as asking a drive;
+    // the letters in use are known at once.
+    const uint32_t inUse = LettersInUse();
+    for (char letter = from; letter <= 'Z'; ++letter) {
+        const char root[4] = {letter, ':', '\\', '\0'};
+        int32_t installable = 0;
+        if (inUse >> (letter - 'A') & 1) IsInstallableDrive(installable, root, 4);
+        if (installable == 1) {
+            state.installableDrives[static_cast<std::size_t>(state.installableDriveCount)].assign(
+                std::string{letter, ':'});
+            ++state.installableDriveCount;
+            if (firstOnly) {
+                state.driveScanRest = static_cast<char>(letter + 1);
+                return;
+            }
+        }
+    }
+}
+
 }  // namespace
+
+void FinishDriveScan()
+{
+    const char rest = TheInstallState().driveScanRest;
+    if (rest) ScanDrives(rest, false);
+}
 
 void FindInstallableDrives(Logical& runOK)
 {
@@ -81,19 +112,10 @@ void FindInstallableDrives(Logical& runOK)
     FillText(state.sourceDir.span().subspan(static_cast<std::size_t>(position)), "");
 
     state.installableDriveCount = 0;
-    // Asking a letter that names no drive costs as much as asking a drive;
-    // the letters in use are known at once.
-    const uint32_t inUse = LettersInUse();
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        const char root[4] = {letter, ':', '\\', '\0'};
-        int32_t installable = 0;
-        if (inUse >> (letter - 'A') & 1) IsInstallableDrive(installable, root, 4);
-        if (installable == 1) {
-            state.installableDrives[static_cast<std::size_t>(state.installableDriveCount)].assign(
-                std::string{letter, ':'});
-            ++state.installableDriveCount;
-        }
-    }
+    // Only the variables step needs more than the first installable drive:
+    // the rest of the table waits for it, which spares the first page a
+    // question to every other drive.
+    ScanDrives('A', true);
     if (state.installableDriveCount > 0) {
         runOK = kTrue;
         return;
@@ -175,7 +197,10 @@ void InstallerMain()
         if (IsTrue(state.configPageNeeded)) {
             ShowStep(5, state.runOK);
             if (IsTrue(state.runOK) && state.addShortcuts == 1) ApplyShortcuts(state.runOK);
-            if (IsTrue(state.runOK) && state.addVariables == 1) ApplyVariables(state.runOK);
+            if (IsTrue(state.runOK) && state.addVariables == 1) {
+                FinishDriveScan();
+                ApplyVariables(state.runOK);
+            }
             if (IsTrue(state.runOK) && state.associateTypes == 1) ApplyAssociations(state.runOK);
         }
     }
