@@ -466,6 +466,8 @@ TEST(StartUp, FilesEnvironmentAndReporting)
          1,
          ""},
         {"raise 1008", "2", "", "", "", {}, 0, "continued, code 1008\r\n", library + "\r\n"},
+        // The common controls, which the program does not import (Wine would load them for their classes itself).
+        {"comctl32", "", "", "", "", {}, 0, "011\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args + c.debug);
@@ -631,6 +633,11 @@ int Probe(const vector<string>& a)
         printf("%dx%d %d/%d %d%d%d%d|%d|%s|%s|%d\n", c.screenWidth, c.screenHeight, c.displayColours,
                c.graduatedColours, c.isWin32s, c.isWindows95, c.isWindowsNT, c.majorVersion, ErrorReportingMode(),
                c.initFileName.str().c_str(), c.charsetDir.str().c_str(), c.printerDriver);
+    if (a[0] == "comctl32") {
+        const bool before = GetModuleHandleA("comctl32.dll");
+        const bool started = StartCommonControls();
+        printf("%d%d%d\n", before, started, GetModuleHandleA("comctl32.dll") != nullptr);
+    }
     if (a[0] == "raise") {
         RaiseError(stoi(a[1]));
         printf("continued, code %d\n", QErrorInfo(1));
