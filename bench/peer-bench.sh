@@ -5,9 +5,8 @@
 # many of each first page (a start costs little and varies much), alternating,
 # each after the data of the one before is written back and its files
 # removed. Medians and ranges, with CopyFileA of the same files beside them,
-# in the test bed
-# (Wine's virtual desktop) and in Wine as users have it (no virtual desktop,
-# a window manager). Figures only: nothing is asserted.
+# in the test bed (Wine's virtual desktop) and in Wine as users have it (no
+# virtual desktop, a window manager). Figures only: nothing is asserted.
 #   bench/peer-bench.sh BUILD_DIR [ROUNDS]
 set -eu
 build=$(cd "$1" && pwd)
@@ -51,9 +50,13 @@ measure() {
   i=0
   while [ $i -lt $((rounds * 3)) ]; do
     # Every other round the peer goes first.
-    if [ $((i % 2)) -eq 0 ]; then order="nsis ours copy first-nsis first-ours first-nsis32"; else order="ours nsis copy first-nsis32 first-ours first-nsis"; fi
-    [ $i -lt "$rounds" ] || order=$(echo "$order" | sed 's/nsis ours copy //; s/ours nsis copy //')
-    for side in $order; do
+    if [ $((i % 2)) -eq 0 ]; then
+      install="nsis ours copy" first="first-nsis first-ours first-nsis32"
+    else
+      install="ours nsis copy" first="first-nsis32 first-ours first-nsis"
+    fi
+    [ $i -lt "$rounds" ] || install=""
+    for side in $install $first; do
       sync
       figure=$("$run" "$bench" "$side" "$dir" | tr -d '\r')
       case "$figure" in
