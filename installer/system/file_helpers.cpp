@@ -18,6 +18,18 @@
 
 namespace {
 
+// A function of the LZ library, which is loaded when a file first needs it:
+// the program's own decoder expands most files, and loading the library with
+// the program would slow every start. None when the library is missing.
+template <typename Function>
+Function* LzCall(const char* name)
+{
+    HMODULE library = GetModuleHandleA("lz32.dll");
+    if (!library) library = LoadLibraryA("lz32.dll");
+    if (!library) return nullptr;
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
 FileHandle OpenForReading(const char* path)
 {
     return FileHandle(CreateFileA(InOwnCase(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -114,15 +126,22 @@ int32_t CopyThroughLz(FileHandle& from, HANDLE to, uint32_t& failure)
         failure = ERROR_INVALID_DATA;
         return 3;
     }
+    auto* init = LzCall<decltype(LZInit)>("LZInit");
+    auto* copy = LzCall<decltype(LZCopy)>("LZCopy");
+    auto* close = LzCall<decltype(LZClose)>("LZClose");
+    if (!init || !copy || !close) {
+        failure = GetLastError();
+        return 3;
+    }
     const HANDLE source = from.Detach();
-    const INT lz = LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(source)));
+    const INT lz = init(static_cast<HFILE>(reinterpret_cast<INT_PTR>(source)));
     if (lz < 0) {
         CloseHandle(source);  // not the library's to close when it took nothing
         return static_cast<int32_t>(-lz);
     }
-    const LONG copied = LZCopy(lz, static_cast<HFILE>(reinterpret_cast<INT_PTR>(to)));
+    const LONG copied = copy(lz, static_cast<HFILE>(reinterpret_cast<INT_PTR>(to)));
     failure = copied >= 0 ? 0 : GetLastError();
-    LZClose(lz);
+    close(lz);
     if (copied < 0) return static_cast<int32_t>(-copied);
     if (copied != length) {
         failure = ERROR_INVALID_DATA;
@@ -295,7 +314,8 @@ void ExpandedFileName(char* path, int32_t)
     file.Close();
     if (compressed) {
         std::array<char, MAX_PATH + 1> expanded{};
-        if (GetExpandedNameA(path, expanded.data()) < 0) return;
+        auto* expandedName = LzCall<decltype(GetExpandedNameA)>("GetExpandedNameA");
+        if (!expandedName || expandedName(path, expanded.data()) < 0) return;
         std::strncpy(path, expanded.data(), 260);
         path[260] = '\0';
     }

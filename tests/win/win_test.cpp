@@ -593,6 +593,11 @@ TEST(Installer, ExpansionAsTheLzLibraryGivesIt)
         LZClose(into);
         EXPECT_EQ((tuple{Copy(packed, ours).first, ReadFile(ours), ReadFile(library)}), tuple(0, data, data));
     }
+    // Another method than the decoder's goes to the library, which knows none but 'A'.
+    string other = ReadFile(packed);
+    other[8] = 'B';
+    WriteFile(packed, other);
+    EXPECT_EQ(Copy(packed, ours).first, -LZERROR_UNKNOWNALG);
 }
 
 // Sources are opened in the letter case the system gave for the program's directory: the installer names it in
