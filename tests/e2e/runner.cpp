@@ -103,7 +103,7 @@ string Head(const string& s) { return s.substr(0, s.find(' ')); }
 string Tail(const string& s) { return s.find(' ') == string::npos ? "" : s.substr(s.find(' ') + 1); }
 
 // Little-endian numbers of pictures; a colour as six hex digits.
-string Le(uint32_t v, int bytes) { return bytes ? static_cast<char>(v & 255) + Le(v >> 8, bytes - 1) : ""; }
+string Le(uint32_t v, int bytes) { return bytes ? char(v & 255) + Le(v >> 8, bytes - 1) : ""; }
 string Hex(uint32_t c)
 {
     char t[8];
@@ -281,7 +281,7 @@ private:
         }
         if (m == WM_SETTINGCHANGE && lp) {
             lock_guard lock(self->mutex_);
-            self->changed_ = reinterpret_cast<const char*>(lp);
+            self->changed_ = (const char*)lp;
         }
         return DefWindowProcA(w, m, wp, lp);
     }
@@ -397,7 +397,7 @@ string Scenario::Run(const vector<string>& lines, int& lineNumber, bool& skipped
         RemoveTree(medium_);
         CreateDirectoryA(medium_.c_str(), nullptr);
     }
-    for (lineNumber = 1; lineNumber <= static_cast<int>(lines.size()); ++lineNumber) {
+    for (lineNumber = 1; lineNumber <= int(lines.size()); ++lineNumber) {
         const string& line = lines[lineNumber - 1];
         const string verb = Head(line), rest = Tail(line);
         if (line.empty() || line[0] == '#') continue;
@@ -457,8 +457,7 @@ bool Scenario::Step(const string& line)
     if (verb == "packed" || verb == "packedfill") {
         const LzName name = LzCompressedName(word);
         const string text = verb == "packed" ? tail : string(stoul(tail), 'x');
-        const vector<uint8_t> packed =
-            CompressLz(span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), name.replacedChar);
+        const vector<uint8_t> packed = CompressLz(span((const uint8_t*)text.data(), text.size()), name.replacedChar);
         return Put(name.name, string(packed.begin(), packed.end()));
     }
     if (verb == "picture") {  // os2: a header of the wrong size; cut: the second half missing
@@ -647,7 +646,7 @@ bool Scenario::Step(const string& line)
     if (verb == "pos") {  // left and top: "centre" or a fraction of the screen; off by at most 1
         const RECT r = ScreenRectOf(current_);
         auto off = [](const string& s, LONG from, LONG to, int screen) {
-            const LONG want = s == "centre" ? (screen - (to - from)) / 2 : static_cast<LONG>(stod(s) * screen);
+            const LONG want = s == "centre" ? (screen - (to - from)) / 2 : LONG(stod(s) * screen);
             return [=] { return abs(from - want) <= 1 ? 0 : from - want; };
         };
         return Expect("left off by", 0, off(word, r.left, r.right, GetSystemMetrics(SM_CXSCREEN))) &&
@@ -688,8 +687,8 @@ bool Scenario::Step(const string& line)
     }
     if (verb == "type") {
         HWND field = GetDlgItem(current_, stoi(word));
-        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tail.c_str()));
-        return PostMessageA(current_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE) != 0;
+        SendMessageA(field, WM_SETTEXT, 0, LPARAM(tail.c_str()));
+        return PostMessageA(current_, WM_NEXTDLGCTL, WPARAM(field), TRUE) != 0;
     }
     if (verb == "exit") {
         DWORD code = ~0u;
@@ -721,8 +720,7 @@ int main(int argc, char** argv)
     program = argv[2];
     // The machine field of the program's header: 0x14C for i386.
     const string header = ReadFile(WindowsPath(program)).substr(0, 4096);
-    program32 = header.size() > 0x40 &&
-                header.compare(*reinterpret_cast<const uint32_t*>(&header[0x3C]) + 4, 2, "\x4C\x01") == 0;
+    program32 = header.size() > 0x40 && header.compare(*(const uint32_t*)&header[0x3C] + 4, 2, "\x4C\x01") == 0;
     probe = argc > 3 ? argv[3] : "";
     int failed = 0;
     WIN32_FIND_DATAA found;

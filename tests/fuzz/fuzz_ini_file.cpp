@@ -6,7 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ToolkitConfig c;
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(std::string((const char*)data, size));
     for (std::string line; std::getline(in, line);) ApplyIniLine(c, line);
     FinishConfig(c);
     const int32_t units[] = {c.generalUnit, c.plotOutputUnit, c.plotInputUnit};

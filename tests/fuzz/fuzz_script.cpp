@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         .sourceDir = {"A:\\"}, .installableDriveCount = 1, .installableDrives = {FixedText<2>("C:")}};
     ResetInstallPlan();
     ResetErrorState();
-    std::string bytes(reinterpret_cast<const char*>(data), size);  // a stream over the bytes: a file per input is slow
+    std::string bytes((const char*)data, size);  // a stream over the bytes: a file per input is slow
     std::FILE* script = fmemopen(bytes.data(), bytes.size(), "r");
     if (script == nullptr) return 0;
     FuzzServices s;

@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1) return 0;
-    std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::string text((const char*)(data + 1), size - 1);
     std::string field(data[0] >> 2, '#');
     int32_t value = 1;
     int32_t again = 0;

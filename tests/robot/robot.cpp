@@ -108,7 +108,7 @@ vector<HWND> TopWindows(DWORD processId)
     vector<HWND> windows;
     EnumWindows(
         [](HWND w, LPARAM found) {
-            reinterpret_cast<vector<HWND>*>(found)->push_back(w);
+            ((vector<HWND>*)found)->push_back(w);
             return TRUE;
         },
         LPARAM(&windows));

@@ -17,7 +17,7 @@ Bytes Random(size_t size, unsigned seed, size_t again = 0, unsigned letters = 0,
     mt19937 rng(seed);
     Bytes b(size + again);
     for (size_t i = 0; i < b.size(); ++i)
-        b[i] = i >= size ? b[i - size] : static_cast<uint8_t>(letters ? 'a' + rng() % letters : rng());
+        b[i] = i >= size ? b[i - size] : uint8_t(letters ? 'a' + rng() % letters : rng());
     if (from) copy_n(b.begin() + from, 2000, b.begin() + from + 3000);
     return b;
 }
@@ -37,7 +37,7 @@ TEST(LzCompress, RoundTripsAndPinsTheParse)
         EXPECT_EQ(tuple(back.error, back.data == data, back.replacedChar, file.size()),
                   tuple(string(), true, 'E', size));
         if (!msexpand) continue;
-        ofstream("lz_sample.da_", ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+        ofstream("lz_sample.da_", ios::binary).write((const char*)file.data(), file.size());
         ASSERT_EQ(system("msexpand < lz_sample.da_ > lz_sample.dat 2>/dev/null"), 0) << size;
         ifstream in("lz_sample.dat", ios::binary);
         EXPECT_EQ(Bytes(istreambuf_iterator<char>(in), {}), data) << size;
@@ -77,12 +77,12 @@ TEST(LzExpand, AReadErrorStaysAndTheEndIsReadOnce)
         const LzStreamResult r = ExpandLzStream(
             [&](uint8_t* buffer, size_t, size_t& got) {
                 got = min<size_t>(10, file.size() - at);
-                copy_n(file.begin() + static_cast<ptrdiff_t>(at), got, buffer);
+                copy_n(file.begin() + ptrdiff_t(at), got, buffer);
                 at += got;
                 return ++reads != failing;
             },
             [](const uint8_t*, size_t) { return true; });
-        const int wholeReads = static_cast<int>((file.size() + 9) / 10) + 1;
+        const int wholeReads = int((file.size() + 9) / 10) + 1;
         EXPECT_EQ(pair(r.outcome, reads),
                   failing ? pair(LzOutcome::kReadFailed, failing) : pair(LzOutcome::kExpanded, wholeReads));
     }

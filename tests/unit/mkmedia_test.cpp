@@ -44,7 +44,7 @@ map<string, string> Medium(const fs::path& out)
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(out)) {
         if (!e.is_regular_file()) continue;
         const string bytes = Read(e.path());
-        const ExpandedLz x = ExpandLz(span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        const ExpandedLz x = ExpandLz(span((const uint8_t*)bytes.data(), bytes.size()));
         files[fs::relative(e.path(), out).generic_string()] =
             x.error.empty() ? "SZDD(" + string(1, x.replacedChar) + ") " + string(x.data.begin(), x.data.end()) : bytes;
     }

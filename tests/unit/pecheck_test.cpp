@@ -21,7 +21,7 @@ Bytes Crafted(const string& name)
 Bytes Small(char second, size_t keep = SIZE_MAX)
 {
     Bytes b = Crafted("small");
-    b[1] = static_cast<uint8_t>(second);
+    b[1] = uint8_t(second);
     b.resize(min(keep, b.size()));
     return b;
 }

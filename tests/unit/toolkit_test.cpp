@@ -119,7 +119,7 @@ TEST(Dialogs, FieldInformationAndMessageBoxes)
                  "Menus 12 3 2 |[Checks] |2006 1 |#;Tabs 13 1 0 |[Checks];"})) {
         ostringstream out;
         for (const FieldInfoLine& line : ParseFieldInfo(block)) {
-            out << kNames[static_cast<int>(line.section)] << ' ' << line.id << ' ' << Join(line.values, " ");
+            out << kNames[int(line.section)] << ' ' << line.id << ' ' << Join(line.values, " ");
             for (const string& item : line.items) out << " |" << item;
             out << ';';
         }
@@ -137,14 +137,14 @@ constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite 
 Bytes With(Bytes b, size_t at, string_view s)
 {
     b.resize(max(b.size(), at + s.size()));
-    ranges::copy(s, b.begin() + static_cast<ptrdiff_t>(at));
+    ranges::copy(s, b.begin() + ptrdiff_t(at));
     return b;
 }
 
 // b with the n low bytes of v at offset at, little-endian (as the host keeps them).
-Bytes Set(Bytes b, size_t at, uint32_t v, size_t n = 4) { return With(b, at, {reinterpret_cast<char*>(&v), n}); }
+Bytes Set(Bytes b, size_t at, uint32_t v, size_t n = 4) { return With(b, at, {(char*)&v, n}); }
 
-Bytes Cut(const Bytes& b, size_t size) { return Bytes(b.begin(), b.begin() + static_cast<ptrdiff_t>(size)); }
+Bytes Cut(const Bytes& b, size_t size) { return Bytes(b.begin(), b.begin() + ptrdiff_t(size)); }
 
 // A Windows bitmap as a writer lays it out: file header, 40-byte info header, the words after it (a palette,
 // 0xRRGGBB, or bit-field masks), pixels.
