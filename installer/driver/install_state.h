@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "script/install_plan.h"
 #include "utilities/fixed_text.h"
 
 // Logical values: -1 true, 0 false; readers test only the lowest bit.
@@ -39,6 +40,11 @@ struct InstallState {
     int32_t installableDriveCount = 0;
     std::array<FixedText<2>, 26> installableDrives;
     char driveScanRest = 0;  // the letter the drive scan goes on from, 0 when the table is whole
+    // The background last painted: its mode, settings and colours, and the surface's change count after it.
+    int32_t paintedMode = -1;
+    GeneralSettings paintedSettings;
+    int32_t paintedColours = 0;
+    uint32_t paintedSurface = 0;
 };
 
 InstallState& TheInstallState();

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "driver/install_state.h"
 #include "graphics/graphics.h"
 #include "script/install_plan.h"
 #include "ui/band_colours.h"
@@ -35,18 +36,11 @@ void DrawMessage(const GeneralSettings& general, int32_t titleNumber)
     }
 }
 
-}  // namespace
-
-void PaintBackground(int32_t mode)
+// The background into the drawing surface.
+void Paint(const GeneralSettings& general, int32_t mode, int32_t n)
 {
-    GeneralSettings& general = TheInstallPlan().general;
-    const ScreenCopyHold hold;
     QGrInit(" ");
     QGrFillStyle(4);
-    const int32_t n = QGrInfo(30);
-    // Too few colours for a gradient: a plain fill for the rest of the run.
-    if (n < 16) general.backgroundStyle = 0;
-
     const int32_t style = general.backgroundStyle;
     const int32_t bands = n - 1;
     const int32_t spacing = n > 0 ? 256 / n : 0;
@@ -91,4 +85,35 @@ void PaintBackground(int32_t mode)
         QGrPlotUnits(0, 0, 1, 1);
     }
     if (mode == 1) DrawMessage(general, titleNumber);
+}
+
+bool SameBackground(const GeneralSettings& a, const GeneralSettings& b)
+{
+    return a.backgroundStyle == b.backgroundStyle && a.font == b.font && a.titleColour == b.titleColour &&
+           a.startFillColour == b.startFillColour && a.endFillColour == b.endFillColour &&
+           a.message.view() == b.message.view();
+}
+
+}  // namespace
+
+void PaintBackground(int32_t mode)
+{
+    GeneralSettings& general = TheInstallPlan().general;
+    InstallState& state = TheInstallState();
+    const int32_t n = QGrInfo(30);
+    // Too few colours for a gradient: a plain fill for the rest of the run.
+    if (n < 16) general.backgroundStyle = 0;
+    // The same background again on a surface that nothing has changed since would draw the same pixels: the page
+    // after the first painting, and every redraw of a page without a picture.
+    if (mode == state.paintedMode && n == state.paintedColours && SurfaceChanges() == state.paintedSurface &&
+        SameBackground(general, state.paintedSettings))
+        return;
+    {
+        const ScreenCopyHold hold;
+        Paint(general, mode, n);
+    }
+    state.paintedMode = mode;
+    state.paintedSettings = general;
+    state.paintedColours = n;
+    state.paintedSurface = SurfaceChanges();
 }

@@ -18,14 +18,17 @@
 #include "driver/install_state.h"
 #include "driver/installer_main.h"
 #include "errors/errors.h"
+#include "graphics/graphics.h"
 #include "lz_compress.h"
 #include "pages/pages.h"
+#include "script/install_plan.h"
 #include "resource_ids.h"
 #include "robot.h"
 #include "startup/config.h"
 #include "startup/startup.h"
 #include "system/file_helpers.h"
 #include "system/system_steps.h"
+#include "ui/background.h"
 #include "utilities/later_calls.h"
 #include "utilities/os.h"
 #include "utilities/win_handles.h"
@@ -153,6 +156,30 @@ TEST_F(Windows, RootWindowFrameAndTitle)
     string title = "Demo Product Setup" + string(100, 'x');
     QRootTitle(title);
     EXPECT_EQ(WindowText(Root()), title.substr(0, 80));
+}
+
+// The same background is painted once; again only where the surface may hold another: after the message, on a new size.
+TEST_F(Windows, BackgroundPaintedAgainOnlyWhereItMayDiffer)
+{
+    TheInstallPlan().general.message.assign("Message");
+    auto painted = [](int32_t mode, bool afresh) {
+        if (afresh) QGrBox(0, 0, 0.5f, 0.5f);  // for the background to cover
+        PaintBackground(mode);
+        const RootState& root = TheRootState();
+        string pixels;  // every seventh of every seventh row: a few of each line of text
+        for (int y = 0; y < root.surfaceHeight; y += 7)
+            for (int x = 0; x < root.surfaceWidth; x += 7) pixels += to_string(GetPixel(root.store.dc(), x, y));
+        return pixels;
+    };
+    painted(1, true);
+    const uint32_t changes = SurfaceChanges();
+    painted(1, false);
+    EXPECT_EQ(SurfaceChanges(), changes);
+    for (bool resized : {false, true}) {  // after the message, on a new size
+        if (resized) SetWindowPos(Root(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+        const string again = painted(0, false);
+        EXPECT_TRUE(again == painted(0, true)) << resized;
+    }
 }
 
 // Dialog operations and their errors, and the table of fifty dialogs.
@@ -594,9 +621,7 @@ TEST(Installer, ExpansionAsTheLzLibraryGivesIt)
         EXPECT_EQ((tuple{Copy(packed, ours).first, ReadFile(ours), ReadFile(library)}), tuple(0, data, data));
     }
     // Another method than the decoder's goes to the library, which knows none but 'A'.
-    string other = ReadFile(packed);
-    other[8] = 'B';
-    WriteFile(packed, other);
+    WriteFile(packed, ReadFile(packed).replace(8, 1, "B"));
     EXPECT_EQ(Copy(packed, ours).first, -LZERROR_UNKNOWNALG);
 }
 

@@ -26,11 +26,12 @@ COLORREF CurrentColour()
 
 bool DrawingSurface(HDC& dc, int32_t& width, int32_t& height)
 {
-    const RootState& root = TheRootState();
+    RootState& root = TheRootState();
     if (!root.store.dc()) {
         RaiseError(kErrorSurface);
         return false;
     }
+    ++root.changes;
     dc = root.store.dc();
     width = root.surfaceWidth;
     height = root.surfaceHeight;
@@ -53,6 +54,8 @@ void ShowSurface(const PixelRect& changed)
     WindowDC screen(root.client);
     if (screen) BitBlt(screen.get(), left, top, right - left, bottom - top, root.store.dc(), left, top, SRCCOPY);
 }
+
+uint32_t SurfaceChanges() { return TheRootState().changes; }
 
 ScreenCopyHold::ScreenCopyHold() { ++TheRootState().copyHolds; }
 

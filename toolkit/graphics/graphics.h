@@ -23,6 +23,11 @@ void QGrTextFont(int32_t font);              // 1 to 8
 void QGrTextSize(float widthFactor, float heightFactor);
 void QGrCharOut(float x, float y, std::string_view text);
 
+// How often the drawing surface has changed: drawn on, laid out on another
+// size, or come with a new root window. While the count stays, the surface
+// holds what it held.
+uint32_t SurfaceChanges();
+
 // While one lives, what the drawing changes reaches the screen only when the
 // last one ends, in one copy: a background of 255 bands costs one round trip
 // to the window system instead of 255.

@@ -16,6 +16,7 @@ struct RootState {
     int32_t surfaceHeight = 0;
     int32_t copyHolds = 0;  // ScreenCopyHold objects alive
     RECT heldCopy{};        // what changed on the surface while they were
+    uint32_t changes = 0;   // of the surface: drawings and sizes, counted on across root windows
 };
 
 RootState& TheRootState();

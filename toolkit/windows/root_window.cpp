@@ -44,6 +44,7 @@ void SizeSurface(int width, int height)
     if (!root.store.Grow(width, height)) return;
     root.surfaceWidth = width;
     root.surfaceHeight = height;
+    ++root.changes;
 }
 
 void LayOutClient(HWND frame)
@@ -188,8 +189,9 @@ void QRootOpen(RootSettings& settings, int32_t colours)
     ShowWindow(root.window, (flags & kRootHidden)      ? SW_HIDE
                             : (flags & kRootMaximised) ? SW_SHOWMAXIMIZED
                                                        : SW_SHOWNORMAL);
+    // Not painted here: a blank surface would reach the screen only for the program's first drawing to cover it.
+    // Drawing shows itself, and the first message loop paints whatever else is left.
     RegisterWindowMessageA("commdlg_FindReplace");
-    UpdateWindow(root.window);
     ClearPendingEvents();
     SetFocus(root.client);
 }
@@ -209,7 +211,9 @@ void QRootClose()
     RootState& root = Root();
     UnloadAllDialogs();
     if (root.window) DestroyWindow(root.window);
+    const uint32_t changes = root.changes;
     root = RootState{};
+    root.changes = changes + 1;
     ClearPendingEvents();
 }
 
