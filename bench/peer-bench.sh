@@ -1,7 +1,7 @@
 #!/bin/sh
 # Our installation beside the peer installer's (NSIS 3, Debian's nsis, built
 # here with makensis) on the same 1,000 files of 200 MB, and our first page
-# beside its first page: ROUNDS runs of each installation and three times as
+# beside its first page: ROUNDS runs of each installation and eight times as
 # many of each first page (a start costs little and varies much), alternating,
 # each after the data of the one before is written back and its files
 # removed. Medians and ranges, with CopyFileA of the same files beside them,
@@ -48,7 +48,7 @@ measure() {
   : >"$unixdir/first-nsis.txt"
   : >"$unixdir/first-nsis32.txt"
   i=0
-  while [ $i -lt $((rounds * 3)) ]; do
+  while [ $i -lt $((rounds * 8)) ]; do
     # Every other round the peer goes first.
     if [ $((i % 2)) -eq 0 ]; then
       install="nsis ours copy" first="first-nsis first-ours first-nsis32"
@@ -71,7 +71,7 @@ measure() {
   done
   ours=$(median <"$unixdir/ours.txt")
   nsis=$(median <"$unixdir/nsis.txt")
-  echo "$config, medians and ranges of $rounds rounds (first pages: $((rounds * 3))):"
+  echo "$config, medians and ranges of $rounds rounds (first pages: $((rounds * 8))):"
   echo "  whole installation: ours (the pass) $(summary <"$unixdir/ours.txt"), NSIS (whole process) $(summary <"$unixdir/nsis.txt"): ours $(ratio "$ours" "$nsis") NSIS (goal at most 0.6x); CopyFileA $(summary <"$unixdir/copy.txt")"
   first=$(median <"$unixdir/first-ours.txt")
   peer=$(median <"$unixdir/first-nsis.txt")
