@@ -25,7 +25,10 @@ void BackingStore::Reset()
         DeleteDC(dc_);
     }
     bitmap_.reset();
-    dc_ = nullptr, previous_ = nullptr, width_ = height_ = 0;
+    dc_ = nullptr;
+    previous_ = nullptr;
+    width_ = 0;
+    height_ = 0;
 }
 
 bool BackingStore::Grow(int width, int height)
@@ -41,7 +44,8 @@ bool BackingStore::Grow(int width, int height)
     }
     if (!grown.dc_ || !grown.bitmap_) return false;
     grown.previous_ = SelectObject(grown.dc_, grown.bitmap_.get());
-    grown.width_ = width, grown.height_ = height;
+    grown.width_ = width;
+    grown.height_ = height;
     RECT all{0, 0, width, height};
     FillRect(grown.dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (dc_) BitBlt(grown.dc_, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
