@@ -52,7 +52,12 @@ void ShowSurface(const PixelRect& changed)
         return;
     }
     WindowDC screen(root.client);
-    if (screen) BitBlt(screen.get(), left, top, right - left, bottom - top, root.store.dc(), left, top, SRCCOPY);
+    if (!screen) return;
+    BitBlt(screen.get(), left, top, right - left, bottom - top, root.store.dc(), left, top, SRCCOPY);
+    // That part of the window shows the surface now: a paint pending for it would copy the same again and report a
+    // redraw that the program answers by drawing everything anew.
+    const RECT shown{left, top, right, bottom};
+    ValidateRect(root.client, &shown);
 }
 
 uint32_t SurfaceChanges() { return TheRootState().changes; }
