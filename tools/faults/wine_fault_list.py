@@ -60,8 +60,14 @@ FAULTS = [
      "if (step == 1 || step == 2 || step == 4 || step == 5) {"),
     ("steps-out-of-order", I + "driver/installer_main.cpp",
      "            if (IsTrue(state.runOK) && state.addShortcuts == 1) ApplyShortcuts(state.runOK);\n"
-     "            if (IsTrue(state.runOK) && state.addVariables == 1) ApplyVariables(state.runOK);\n",
-     "            if (IsTrue(state.runOK) && state.addVariables == 1) ApplyVariables(state.runOK);\n"
+     "            if (IsTrue(state.runOK) && state.addVariables == 1) {\n"
+     "                FinishDriveScan();\n"
+     "                ApplyVariables(state.runOK);\n"
+     "            }\n",
+     "            if (IsTrue(state.runOK) && state.addVariables == 1) {\n"
+     "                FinishDriveScan();\n"
+     "                ApplyVariables(state.runOK);\n"
+     "            }\n"
      "            if (IsTrue(state.runOK) && state.addShortcuts == 1) ApplyShortcuts(state.runOK);\n"),
     ("unfinished-not-logged", I + "driver/installer_main.cpp", "        InstallLogWrite(kLogUnfinished, \" \");\n", ""),
     ("restart-on-any-answer", I + "driver/installer_main.cpp", "if (state.restartAnswer == 1) RestartWindows",
