@@ -20,6 +20,7 @@ struct GeneralSettings {
     ColourTriple titleColour{255, 255, 255};
     ColourTriple startFillColour{0, 0, 75};
     ColourTriple endFillColour{0, 0, 255};
+    friend bool operator==(const GeneralSettings&, const GeneralSettings&) = default;
 };
 
 struct PageText {

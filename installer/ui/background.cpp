@@ -87,13 +87,6 @@ void Paint(const GeneralSettings& general, int32_t mode, int32_t n)
     if (mode == 1) DrawMessage(general, titleNumber);
 }
 
-bool SameBackground(const GeneralSettings& a, const GeneralSettings& b)
-{
-    return a.backgroundStyle == b.backgroundStyle && a.font == b.font && a.titleColour == b.titleColour &&
-           a.startFillColour == b.startFillColour && a.endFillColour == b.endFillColour &&
-           a.message.view() == b.message.view();
-}
-
 }  // namespace
 
 void PaintBackground(int32_t mode)
@@ -106,7 +99,7 @@ void PaintBackground(int32_t mode)
     // The same background again on a surface that nothing has changed since would draw the same pixels: the page
     // after the first painting, and every redraw of a page without a picture.
     if (mode == state.paintedMode && n == state.paintedColours && SurfaceChanges() == state.paintedSurface &&
-        SameBackground(general, state.paintedSettings))
+        general == state.paintedSettings)
         return;
     {
         const ScreenCopyHold hold;

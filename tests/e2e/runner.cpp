@@ -246,7 +246,7 @@ public:
             if (!groups_.empty() && DdeInitializeA(&dde_, Dde, CBF_SKIP_ALLNOTIFICATIONS, 0) == DMLERR_NO_ERROR)
                 DdeNameService(dde_, DdeCreateStringHandleA(dde_, "PROGMAN", CP_WINANSI), nullptr, DNS_REGISTER);
             threadId_ = GetCurrentThreadId();
-            ready_ = w != nullptr;
+            ready_ = w;
             for (MSG m; GetMessageA(&m, nullptr, 0, 0) > 0;) DispatchMessageA(&m);
             DestroyWindow(w);
             if (dde_) DdeUninitialize(exchange(dde_, 0));
@@ -447,7 +447,7 @@ bool Scenario::Step(const string& line)
             if (!step.empty() && step[0] != '#' && !Step(Unescape(step))) return false;
         }
     }
-    if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str()) != 0;
+    if (verb == "del") return DeleteFileA((medium_ + "\\" + rest).c_str());
     if (verb == "put") return Put(word, tail);
     if (verb == "cut" || verb == "poke") {
         string bytes = ReadFile(medium_ + "\\" + word);
@@ -469,7 +469,7 @@ bool Scenario::Step(const string& line)
     }
     if (verb == "readonly") {
         const string name = rest.find(':') == string::npos ? medium_ + "\\" + rest : rest;
-        return SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+        return SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
     }
     if (verb == "repeat") {  // '#' in the line as its number
         for (int i = 1, n = stoi(word); i <= n; ++i) script_.push_back(Replaced(tail, "#", to_string(i)));
@@ -505,7 +505,7 @@ bool Scenario::Step(const string& line)
         verb == "exists" || verb == "leave")
         Machine(verb == "leave" ? word : path,
                 verb == "mkdir" || verb == "write" || verb == "nofile" || verb == "leave");
-    if (verb == "mkdir") return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    if (verb == "mkdir") return CreateDirectoryA(path.c_str(), nullptr);
     if (verb == "dir" || verb == "nodir")
         return Expect(verb + " " + rest, verb == "dir", [&] { return DirectoryExists(path); });
     if (verb == "nofile" && anyName) {
@@ -598,7 +598,7 @@ bool Scenario::Step(const string& line)
             [&] {
                 current_ = WaitForWindow(process_.id(), rest, "#32770", 0ms);
                 if (!current_ && client_) current_ = FindWindowExA(client_, nullptr, "#32770", rest.c_str());
-                return current_ != nullptr;
+                return current_;
             },
             windowPatience_);
         seen_[rest] = current_;
@@ -675,11 +675,11 @@ bool Scenario::Step(const string& line)
             return n == 0 ? found : min(found, n);
         });
     }
-    if (verb == "redraw") return RedrawWindow(client_, nullptr, nullptr, RDW_INVALIDATE) != 0;
+    if (verb == "redraw") return RedrawWindow(client_, nullptr, nullptr, RDW_INVALIDATE);
     // Pressing, as users and their tools do; a message box must go.
     if (verb == "click" || verb == "send" || verb == "mouse" || verb == "key") {
         HWND button = verb == "key" ? current_ : Button(rest);
-        const bool box = GetDlgItem(current_, 0xFFFF) != nullptr;
+        const bool box = GetDlgItem(current_, 0xFFFF);
         if (!button) return Fail("no button " + rest);
         const PressBy by = verb == "click" ? PressBy::Post : verb == "send" ? PressBy::Send : PressBy::Mouse;
         const bool pressed = verb == "key" ? PressKey(current_, rest) : Press(button, by);
@@ -688,7 +688,7 @@ bool Scenario::Step(const string& line)
     if (verb == "type") {
         HWND field = GetDlgItem(current_, stoi(word));
         SendMessageA(field, WM_SETTEXT, 0, LPARAM(tail.c_str()));
-        return PostMessageA(current_, WM_NEXTDLGCTL, WPARAM(field), TRUE) != 0;
+        return PostMessageA(current_, WM_NEXTDLGCTL, WPARAM(field), TRUE);
     }
     if (verb == "exit") {
         DWORD code = ~0u;

@@ -9,12 +9,14 @@
 #include "script/script_lines.h"
 #include "script/script_parser_core.h"
 
+using namespace std;
+
 // Sources hold 70000 bytes (the total soon passes 32 bits); names holding an X are missing.
 struct FuzzServices final : ScriptServices {
     int64_t total = 0;
     bool pathsGood = true;  // on the medium, trimmed, within a path's length
-    std::string lastPath, told;
-    bool SourceFileSize(std::string_view path, int64_t& size) override
+    string lastPath, told;
+    bool SourceFileSize(string_view path, int64_t& size) override
     {
         pathsGood = pathsGood && path.starts_with("A:\\") && path.size() <= 261 && path.back() != ' ';
         lastPath = path;
@@ -23,12 +25,12 @@ struct FuzzServices final : ScriptServices {
         total += size;
         return true;
     }
-    void ShowStopMessage(std::string_view t, std::string_view c) override { told.append(t).append("|").append(c); }
+    void ShowStopMessage(string_view t, string_view c) override { told.append(t).append("|").append(c); }
 };
 
 static bool InRange(const ColourTriple& c)
 {
-    return std::min({c.red, c.green, c.blue}) >= 0 && std::max({c.red, c.green, c.blue}) <= 255;
+    return min({c.red, c.green, c.blue}) >= 0 && max({c.red, c.green, c.blue}) <= 255;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -37,14 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         .sourceDir = {"A:\\"}, .installableDriveCount = 1, .installableDrives = {FixedText<2>("C:")}};
     ResetInstallPlan();
     ResetErrorState();
-    std::string bytes((const char*)data, size);  // a stream over the bytes: a file per input is slow
-    std::FILE* script = fmemopen(bytes.data(), bytes.size(), "r");
+    string bytes((const char*)data, size);  // a stream over the bytes: a file per input is slow
+    FILE* script = fmemopen(bytes.data(), bytes.size(), "r");
     if (script == nullptr) return 0;
     FuzzServices s;
     const bool complete = ParseScript(script, s);
-    std::fclose(script);
+    fclose(script);
     // Only a copy fails here. A subdirectory ends in a backslash unless it fills its field; slot 0 is no page.
-    const std::string missing = Filled(kFileNotFound, {s.lastPath}) + '|' + std::string(kFileNotFoundCaption);
+    const string missing = Filled(kFileNotFound, {s.lastPath}) + '|' + string(kFileNotFoundCaption);
     const auto& [g, pages] = TheInstallPlan();
     const bool ok = s.pathsGood && s.told == (complete ? "" : missing) && state.bytesDone == s.total &&
                     g.backgroundStyle >= 0 && g.backgroundStyle <= 3 && g.font >= 1 && g.font <= 8 &&
@@ -55,6 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!ok) __builtin_trap();
     // The first line's bars, as the pass splits an associate or program line.
     BarFields fields;
-    SplitBarFields(ScriptLine(std::string_view(bytes).substr(0, bytes.find('\n'))), fields, {true, true, true}, 3);
+    SplitBarFields(ScriptLine(string_view(bytes).substr(0, bytes.find('\n'))), fields, {true, true, true}, 3);
     return 0;
 }

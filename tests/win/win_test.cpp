@@ -161,17 +161,17 @@ TEST_F(Windows, RootWindowFrameAndTitle)
 // The same background is painted once; again only where the surface may hold another: after the message, on a new size.
 TEST_F(Windows, BackgroundPaintedAgainOnlyWhereItMayDiffer)
 {
+    const RootState& root = TheRootState();
     TheInstallPlan().general.message.assign("Message");
-    auto painted = [](int32_t mode, bool afresh) {
+    auto painted = [&](int32_t mode, bool afresh) {
         if (afresh) QGrBox(0, 0, 0.5f, 0.5f);  // for the background to cover
         PaintBackground(mode);
-        const RootState& root = TheRootState();
         string pixels;  // every seventh of every seventh row: a few of each line of text
         for (int y = 0; y < root.surfaceHeight; y += 7)
             for (int x = 0; x < root.surfaceWidth; x += 7) pixels += to_string(GetPixel(root.store.dc(), x, y));
         return pixels;
     };
-    InvalidateRect(TheRootState().client, nullptr, FALSE);
+    InvalidateRect(root.client, nullptr, FALSE);
     painted(1, true);
     int32_t type = 0;
     QEventPeek(type, record);
