@@ -11,6 +11,7 @@
 #include "utilities/text.h"
 #include "windows/field_info.h"
 #include "windows/message_box.h"
+#include "windows/root_window.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ using namespace std;
 // op: U upper, L lower, J justify by arg, W first word into an arg-wide field ("word|rest"), I to integer, F from
 // integer text by format arg into a field as wide as the result, C command-line words; P path joined with arg, B
 // without brackets, D drive letter, R root length, M directories to make; Q report line, X abnormal exit with code
-// arg; S saturated to int32, Y fill style set over 3.
+// arg; S saturated to int32, Y fill style set over 3; K whether a hexadecimal keyboard layout composes.
 string Apply(char op, string text, const string& arg, size_t width)
 {
     string field(op == 'W' ? stoul(arg) : width, '#');
@@ -42,6 +43,7 @@ string Apply(char op, string text, const string& arg, size_t width)
     case 'Q': return ReportLine(stoi(text));
     case 'X': return AbnormalExitText(text, stoi(arg));
     case 'S': return to_string(SaturatingInt32(stod(text)));
+    case 'K': return to_string(ComposesThroughInputMethod(stoul(text, nullptr, 16)));
     default: SetFillStyle(g, stoi(text)); return to_string(g.fillStyle);
     }
 }
@@ -68,7 +70,9 @@ TEST(Text, OperationsPathsNumbersAndMessages)
                C{'Q', "1007", "Error=1007:Unable to load dialog from resource" + string(27, ' ')},
                C{'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
                C{'X', string(5000, 'm'), "Abnormal exit (code 1) :" + string(4096, 'm'), "1"}, C{'S', "nan", "0"},
-               C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}))
+               C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}, C{'K', "4090409", "0"},
+               C{'K', "F0020409", "0"}, C{'K', "E0010409", "1"}, C{'K', "8040804", "1"}, C{'K', "4110411", "1"},
+               C{'K', "4120412", "1"}))
         EXPECT_EQ((pair{Apply(op, text, arg, result.size()), QErrorInfo(1)}), pair(result, error))
             << op << testing::PrintToString(text);
 }

@@ -5,6 +5,7 @@
 // run) or depends on the Windows version Wine reports for a file name.
 // Test bed drives: C: and Y: fixed, D: floppy, F: network, G: CD-ROM, H: RAM disk.
 #include <windows.h>
+#include <imm.h>
 #include <lzexpand.h>
 
 #include <gtest/gtest.h>
@@ -148,9 +149,10 @@ struct Windows : testing::Test {
     }
 };
 
-// The root window as the installer opens it: its frame and its title.
+// The root window as the installer opens it: its frame, its title; no input method where no layout composes.
 TEST_F(Windows, RootWindowFrameAndTitle)
 {
+    EXPECT_EQ(ImmGetDefaultIMEWnd(Root()), nullptr);
     EXPECT_EQ(GetWindowLongA(Root(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MAXIMIZE),
               WS_CAPTION | WS_MAXIMIZE);
     string title = "Demo Product Setup" + string(100, 'x');

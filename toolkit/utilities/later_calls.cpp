@@ -6,6 +6,7 @@
 #include <string>
 
 #include "utilities/path_text.h"
+#include "windows/root_window.h"
 
 namespace {
 
@@ -189,6 +190,22 @@ bool MoveReplacing(const char* from, const char* to)
     }
     DeleteFileA(aside);
     return true;
+}
+
+void LeaveOutInputMethod()
+{
+    using LayoutListFn = int WINAPI(int, HKL*);
+    using DisableFn = BOOL WINAPI(DWORD);
+    auto* layoutList = LaterCall<LayoutListFn>("user32.dll", "GetKeyboardLayoutList");
+    auto* disable = LaterCall<DisableFn>("imm32.dll", "ImmDisableIME");
+    if (!layoutList || !disable) return;
+    // More layouts than that: one of them may well compose.
+    HKL layouts[32];
+    const int count = layoutList(0, nullptr);
+    if (count < 1 || count > 32 || layoutList(count, layouts) != count) return;
+    for (int i = 0; i < count; ++i)
+        if (ComposesThroughInputMethod(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(layouts[i])))) return;
+    disable(0);
 }
 
 bool StartCommonControls()

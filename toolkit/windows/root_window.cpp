@@ -161,6 +161,8 @@ void QRootOpen(RootSettings& settings, int32_t colours)
     const int x = settings.x < 0 ? (screenWidth - frameWidth) / 2 : settings.x;
     const int y = settings.y < 0 ? (screenHeight - frameHeight) / 2 : settings.y;
 
+    // Before the first window of the thread, which would start the input method manager.
+    LeaveOutInputMethod();
     std::string title = settings.title.str();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     root.window = CreateWindowExA(exStyle, kFrameClass, title.c_str(), style, x, y, frameWidth, frameHeight, nullptr,

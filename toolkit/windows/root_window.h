@@ -46,3 +46,12 @@ ScreenRect RootClientOnScreen();
 // The 0-9999 scale value of a child dialog's y that puts its top edge at
 // screen row y (the smallest such value).
 int32_t ChildScaleForScreenY(int32_t y);
+
+// Whether text typed with a keyboard layout (its handle) is composed through the input method manager: the layout
+// of an input method (E in the top digit), or a Chinese, Japanese or Korean one, whose input methods may be of the
+// kinds that take no layout of their own.
+constexpr bool ComposesThroughInputMethod(uint32_t layout)
+{
+    const uint32_t language = layout & 0x3FF;
+    return layout >> 28 == 0xE || language == 0x04 || language == 0x11 || language == 0x12;
+}
