@@ -20,7 +20,7 @@ using namespace std;
 // op: U upper, L lower, J justify by arg, W first word into an arg-wide field ("word|rest"), I to integer, F from
 // integer text by format arg into a field as wide as the result, C command-line words; P path joined with arg, B
 // without brackets, D drive letter, R root length, M directories to make; Q report line, X abnormal exit with code
-// arg; S saturated to int32, Y fill style set over 3; K whether a hexadecimal keyboard layout composes.
+// arg; S saturated to int32, Y fill style set over 3; K whether hexadecimal keyboard layouts compose.
 string Apply(char op, string text, const string& arg, size_t width)
 {
     string field(op == 'W' ? stoul(arg) : width, '#');
@@ -43,7 +43,10 @@ string Apply(char op, string text, const string& arg, size_t width)
     case 'Q': return ReportLine(stoi(text));
     case 'X': return AbnormalExitText(text, stoi(arg));
     case 'S': return to_string(SaturatingInt32(stod(text)));
-    case 'K': return to_string(ComposesThroughInputMethod(stoul(text, nullptr, 16)));
+    case 'K': {
+        istringstream in(text);
+        return to_string(ComposesThroughInputMethod(vector(istream_iterator<uint32_t>(in >> hex), {})));
+    }
     default: SetFillStyle(g, stoi(text)); return to_string(g.fillStyle);
     }
 }
@@ -58,21 +61,20 @@ TEST(Text, OperationsPathsNumbersAndMessages)
 {
     // Command-line words end at a blank or a tab, or at a closing quote; (I101): a hundred kept.
     using C = TextCase;
-    for (const auto& [op, text, result, arg, error] :
-         Table(C{'U', "az{\xe4", "AZ{\xe4"}, C{'L', "AZ@[\xc4", "az@[\xc4"},
-               C{'W', "title\0Demo x\0"s, "title\0Demo |           x\0"s, "11"}, C{'J', "AB     ", "  AB   ", "l"},
-               C{'I', "2147483648", "0", "", 4}, C{'I', "     ", "0", "", 10}, C{'F', "0", "   ", "(I3.0)"},
-               C{'F', "12", " 12", " ( i3 ) "}, C{'F', "123", "****", "(I2.2)", 18},
-               C{'F', "5", string(120, ' '), "(I101)"}, C{'C', "p \"\" x\ty", "p||x|y"},
-               C{'C', "p \"unclosed quote", "p|unclosed quote"}, C{'P', "C:", "C:DOS", "DOS"}, C{'B', "[-c-]", "-c-"},
-               C{'D', "c:\\x", "C"}, C{'R', "\\\\srv\\share\\dir", "12"},
-               C{'M', "\\\\srv\\sh\\D", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
-               C{'Q', "1007", "Error=1007:Unable to load dialog from resource" + string(27, ' ')},
-               C{'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
-               C{'X', string(5000, 'm'), "Abnormal exit (code 1) :" + string(4096, 'm'), "1"}, C{'S', "nan", "0"},
-               C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}, C{'K', "4090409", "0"},
-               C{'K', "F0020409", "0"}, C{'K', "E0010409", "1"}, C{'K', "8040804", "1"}, C{'K', "4110411", "1"},
-               C{'K', "4120412", "1"}))
+    for (const auto& [op, text, result, arg, error] : Table(
+             C{'U', "az{\xe4", "AZ{\xe4"}, C{'L', "AZ@[\xc4", "az@[\xc4"},
+             C{'W', "title\0Demo x\0"s, "title\0Demo |           x\0"s, "11"}, C{'J', "AB     ", "  AB   ", "l"},
+             C{'I', "2147483648", "0", "", 4}, C{'I', "     ", "0", "", 10}, C{'F', "0", "   ", "(I3.0)"},
+             C{'F', "12", " 12", " ( i3 ) "}, C{'F', "123", "****", "(I2.2)", 18},
+             C{'F', "5", string(120, ' '), "(I101)"}, C{'C', "p \"\" x\ty", "p||x|y"},
+             C{'C', "p \"unclosed quote", "p|unclosed quote"}, C{'P', "C:", "C:DOS", "DOS"}, C{'B', "[-c-]", "-c-"},
+             C{'D', "c:\\x", "C"}, C{'R', "\\\\srv\\share\\dir", "12"},
+             C{'M', "\\\\srv\\sh\\D", "\\\\srv|\\\\srv\\sh|\\\\srv\\sh\\D"},
+             C{'Q', "1007", "Error=1007:Unable to load dialog from resource" + string(27, ' ')},
+             C{'X', "boom   ", "Abnormal exit (code ****) :boom", "-1234"},
+             C{'X', string(5000, 'm'), "Abnormal exit (code 1) :" + string(4096, 'm'), "1"}, C{'S', "nan", "0"},
+             C{'Y', "-3", "0"}, C{'Y', "-2", "-2"}, C{'Y', "4", "4"}, C{'Y', "5", "0"}, C{'K', "4090409 F0020409", "0"},
+             C{'K', "4090409 E0010409", "1"}, C{'K', "8040804", "1"}, C{'K', "4110411", "1"}, C{'K', "4120412", "1"}))
         EXPECT_EQ((pair{Apply(op, text, arg, result.size()), QErrorInfo(1)}), pair(result, error))
             << op << testing::PrintToString(text);
 }

@@ -203,9 +203,9 @@ void LeaveOutInputMethod()
     HKL layouts[32];
     const int count = layoutList(0, nullptr);
     if (count < 1 || count > 32 || layoutList(count, layouts) != count) return;
-    for (int i = 0; i < count; ++i)
-        if (ComposesThroughInputMethod(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(layouts[i])))) return;
-    disable(0);
+    uint32_t handles[32];
+    for (int i = 0; i < count; ++i) handles[i] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(layouts[i]));
+    if (!ComposesThroughInputMethod(std::span(handles, static_cast<std::size_t>(count)))) disable(0);
 }
 
 bool StartCommonControls()

@@ -3,6 +3,7 @@
 // on which the graphics operations draw.
 
 #include <cstdint>
+#include <span>
 
 #include "utilities/fixed_text.h"
 
@@ -47,11 +48,14 @@ ScreenRect RootClientOnScreen();
 // screen row y (the smallest such value).
 int32_t ChildScaleForScreenY(int32_t y);
 
-// Whether text typed with a keyboard layout (its handle) is composed through the input method manager: the layout
-// of an input method (E in the top digit), or a Chinese, Japanese or Korean one, whose input methods may be of the
-// kinds that take no layout of their own.
-constexpr bool ComposesThroughInputMethod(uint32_t layout)
+// Whether text typed with one of the keyboard layouts (their handles) may be composed through the input method
+// manager: the layout of an input method (E in the top digit), or a Chinese, Japanese or Korean one, whose input
+// methods may be of the kinds that take no layout of their own.
+constexpr bool ComposesThroughInputMethod(std::span<const uint32_t> layouts)
 {
-    const uint32_t language = layout & 0x3FF;
-    return layout >> 28 == 0xE || language == 0x04 || language == 0x11 || language == 0x12;
+    for (const uint32_t layout : layouts) {
+        const uint32_t language = layout & 0x3FF;
+        if (layout >> 28 == 0xE || language == 0x04 || language == 0x11 || language == 0x12) return true;
+    }
+    return false;
 }

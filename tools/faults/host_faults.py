@@ -489,6 +489,13 @@ FAULTS = [
      "false"),
     ("mkmedia-plain-compressed", "tools/mkmedia/main.cpp", "Bytes packed = s.file->compressed ? CompressLz(bytes, s.replacedChar) : bytes;",
      "Bytes packed = CompressLz(bytes, s.replacedChar);"),
+    # toolkit/windows/root_window.h
+    ("layout-language-whole-word", T + "windows/root_window.h", "const uint32_t language = layout & 0x3FF;",
+     "const uint32_t language = layout & 0xFFFF;"),
+    ("layout-ime-top-digit-any", T + "windows/root_window.h", "if (layout >> 28 == 0xE ||", "if (layout >> 28 != 0 ||"),
+    ("layout-korean-left-out", T + "windows/root_window.h", " || language == 0x12) return", ") return"),
+    ("layout-first-only", T + "windows/root_window.h", "language == 0x12) return true;\n    }\n    return false;",
+     "language == 0x12) return true;\n        return false;\n    }\n    return false;"),
 ]
 
 

@@ -181,4 +181,8 @@ FAULTS = [
     ("ini-requested-reads-standard", T + "startup/startup.cpp", "        ReadIniFile(config, requested.c_str());\n",
      "        ReadIniFile(config, standard.c_str());\n"),
     ("startup-not-once", T + "startup/startup.cpp", "    if (config.started) return;\n", ""),
+    # toolkit/utilities/later_calls.cpp
+    ("input-method-left-on", T + "utilities/later_calls.cpp", ")))) disable(0);", ")))) {}"),
+    ("input-method-count-unasked", T + "utilities/later_calls.cpp", "const int count = layoutList(0, nullptr);",
+     "const int count = 32;"),
 ]
