@@ -200,10 +200,12 @@ void LeaveOutInputMethod()
     auto* disable = LaterCall<DisableFn>("imm32.dll", "ImmDisableIME");
     if (!layoutList || !disable) return;
     // More layouts than that: one of them may well compose.
-    HKL layouts[32];
+    constexpr int kMostLayouts = 32;
+    HKL layouts[kMostLayouts];
     const int count = layoutList(0, nullptr);
-    if (count < 1 || count > 32 || layoutList(count, layouts) != count) return;
-    uint32_t handles[32];
+    if (count < 1 || count > kMostLayouts || layoutList(count, layouts) != count) return;
+    // The handles' low 32 bits hold the layout and its language on 64-bit Windows too.
+    uint32_t handles[kMostLayouts];
     for (int i = 0; i < count; ++i) handles[i] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(layouts[i]));
     if (!ComposesThroughInputMethod(std::span(handles, static_cast<std::size_t>(count)))) disable(0);
 }
